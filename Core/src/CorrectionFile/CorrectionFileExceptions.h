@@ -1,0 +1,45 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#pragma once
+
+#include "Exception/Exception.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace CorrectionFile
+{
+
+class NotReadableException : public Exception
+{
+public:
+    explicit NotReadableException(const std::string& filePath);
+
+private:
+    std::string filePath;
+};
+
+class InvalidFormatException : public Exception
+{
+public:
+    explicit InvalidFormatException(const std::string& reason);
+    InvalidFormatException(uint32_t lineNumber, const std::string& lineContent);
+
+private:
+    uint32_t lineNumber = 0;
+    std::string lineContent;
+};
+
+class NotFoundException : public Exception
+{
+public:
+    NotFoundException(
+        const std::string& clipFilePath, const std::vector<std::string>& searchedDirectoryPaths);
+
+private:
+    std::string clipFilePath;
+    std::vector<std::string> searchedDirectoryPaths;
+};
+
+} // namespace CorrectionFile

@@ -1,0 +1,3 @@
+target_sources(Core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/RendererExceptions.cpp
+)

@@ -1,0 +1,181 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "Timecode/Timecode.h"
+
+#include "Timecode/TimecodeExceptions.h"
+
+#include <boost/algorithm/string/split.hpp>
+#include <boost/lexical_cast.hpp>
+
+#include <cmath>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+#include <vector>
+
+namespace Timecode
+{
+
+namespace
+{
+
+InvalidTimecodeException invalidTimecodeExceptionDueToInvalidFormat(
+    const char* timecodeString, float framesPerSecond)
+{
+    return InvalidTimecodeException(
+        "Timecode object could not be constructed due to invalid format.", timecodeString,
+        framesPerSecond);
+}
+
+InvalidTimecodeException invalidTimecodeExceptionDueToInvalidTimecodesForSubstraction(
+    const Timecode& lhs, const Timecode& rhs)
+{
+    return InvalidTimecodeException(
+        "Timecode subtraction could not be performed.", lhs.string(true), rhs.string(true));
+}
+
+// The whole-frame rate: 24 for 23.976, 30 for 29.97. Only called with rates above 0; rates beyond
+// the unsigned range (infinity included) saturate instead of overflowing the conversion.
+uint32_t wholeFrameRate(float framesPerSecond)
+{
+    const double rate = std::ceil(static_cast<double>(framesPerSecond));
+    return rate >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(rate);
+}
+
+uint32_t secondsOf(const Timecode& timecode)
+{
+    return timecode.hours * 3600u + timecode.minutes * 60u + timecode.seconds;
+}
+
+} // namespace
+
+Timecode::Timecode(const char* timecodeString, float framesPerSecond)
+    : framesPerSecond(framesPerSecond)
+{
+    std::vector<std::string> parts;
+    const std::string text(timecodeString);
+    boost::algorithm::split(parts, text, [](char c) { return c == ':'; });
+    if (parts.size() != 4)
+    {
+        throw invalidTimecodeExceptionDueToInvalidFormat(timecodeString, framesPerSecond);
+    }
+    try
+    {
+        hours = boost::lexical_cast<unsigned int>(parts[0]);
+        minutes = boost::lexical_cast<unsigned int>(parts[1]);
+        seconds = boost::lexical_cast<unsigned int>(parts[2]);
+        frames = boost::lexical_cast<unsigned int>(parts[3]);
+    }
+    catch (const boost::bad_lexical_cast&)
+    {
+        throw invalidTimecodeExceptionDueToInvalidFormat(timecodeString, framesPerSecond);
+    }
+    // A NaN rate fails the frame test, as "rate > frames" is false for NaN.
+    const bool framesValid
+        = framesPerSecond == 0.0f || framesPerSecond > static_cast<float>(frames);
+    if (minutes >= 60 || seconds >= 60 || !framesValid)
+    {
+        throw invalidTimecodeExceptionDueToInvalidFormat(timecodeString, framesPerSecond);
+    }
+}
+
+std::string Timecode::string(bool withFrameRate) const
+{
+    std::ostringstream stream;
+    stream.imbue(std::locale::classic());
+    stream << std::setfill('0') << std::setw(2) << hours << ':' << std::setw(2) << minutes << ':'
+           << std::setw(2) << seconds << ':' << std::setw(2) << frames;
+    if (withFrameRate)
+    {
+        stream << '@';
+        if (std::isnan(framesPerSecond) || std::trunc(framesPerSecond) != framesPerSecond)
+        {
+            stream << std::fixed << std::setprecision(2) << framesPerSecond;
+        }
+        else
+        {
+            stream << framesPerSecond;
+        }
+    }
+    return stream.str();
+}
+
+Timecode& Timecode::operator+=(const uint32_t& frameCount)
+{
+    // Without a positive rate there is no whole-frame divisor: leave the timecode as it is.
+    if (!(framesPerSecond > 0.0f))
+    {
+        return *this;
+    }
+    const uint32_t rate = wholeFrameRate(framesPerSecond);
+    // Absurd rates wrap the unsigned divisors to 0; there is nothing sensible to carry then.
+    if (rate * 3600u == 0 || rate * 60u == 0)
+    {
+        return *this;
+    }
+    const uint32_t count = secondsOf(*this) * rate + frames + frameCount;
+    hours = count / (rate * 3600u);
+    uint32_t remainder = count % (rate * 3600u);
+    minutes = remainder / (rate * 60u);
+    remainder %= rate * 60u;
+    seconds = remainder / rate;
+    frames = remainder % rate;
+    return *this;
+}
+
+void Timecode::checkIfTimecodesAreComparableAndThrowIfNeeded(const Timecode& lhs, const Timecode& rhs)
+{
+    const bool exactlyOnePositive = (lhs.framesPerSecond > 0.0f) != (rhs.framesPerSecond > 0.0f);
+    if (lhs.framesPerSecond == rhs.framesPerSecond || exactlyOnePositive)
+    {
+        return;
+    }
+    throw InvalidTimecodeException(
+        "Timecode comparison could not be performed.", lhs.string(true), rhs.string(true));
+}
+
+Timecode operator+(const Timecode& timecode, const uint32_t& frameCount)
+{
+    Timecode result = timecode;
+    result += frameCount;
+    return result;
+}
+
+uint32_t operator-(const Timecode& lhs, const Timecode& rhs)
+{
+    const bool ratesUsable = rhs.framesPerSecond > 0.0f
+        && (lhs.framesPerSecond == rhs.framesPerSecond || lhs.framesPerSecond == 0.0f);
+    if (!ratesUsable)
+    {
+        throw invalidTimecodeExceptionDueToInvalidTimecodesForSubstraction(lhs, rhs);
+    }
+    const uint32_t rate = wholeFrameRate(rhs.framesPerSecond);
+    const uint32_t lhsCount = secondsOf(lhs) * rate + lhs.frames;
+    const uint32_t rhsCount = secondsOf(rhs) * rate + rhs.frames;
+    if (lhsCount < rhsCount)
+    {
+        throw invalidTimecodeExceptionDueToInvalidTimecodesForSubstraction(lhs, rhs);
+    }
+    return lhsCount - rhsCount;
+}
+
+bool operator==(const Timecode& lhs, const Timecode& rhs)
+{
+    Timecode::checkIfTimecodesAreComparableAndThrowIfNeeded(lhs, rhs);
+    return lhs.hours == rhs.hours && lhs.minutes == rhs.minutes && lhs.seconds == rhs.seconds
+        && lhs.frames == rhs.frames;
+}
+
+bool operator<(const Timecode& lhs, const Timecode& rhs)
+{
+    Timecode::checkIfTimecodesAreComparableAndThrowIfNeeded(lhs, rhs);
+    const uint32_t lhsSeconds = secondsOf(lhs);
+    const uint32_t rhsSeconds = secondsOf(rhs);
+    if (lhsSeconds != rhsSeconds)
+    {
+        return lhsSeconds < rhsSeconds;
+    }
+    return lhs.frames < rhs.frames;
+}
+
+} // namespace Timecode

@@ -1,0 +1,44 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "Timecode/TimecodeExceptions.h"
+
+#include "Exception/DetailLines.h"
+
+#include <locale>
+#include <sstream>
+
+namespace Timecode
+{
+
+namespace
+{
+std::string floatText(float value)
+{
+    std::ostringstream stream;
+    stream.imbue(std::locale::classic());
+    stream << value;
+    return stream.str();
+}
+} // namespace
+
+InvalidTimecodeException::InvalidTimecodeException(
+    const std::string& briefDescription, const std::string& timecodeString, float framesPerSecond)
+    : Exception(briefDescription,
+        ExceptionDetail::DetailLines()
+            .quoted("Timecode String: ", timecodeString)
+            .quoted("Frames per Second: ", floatText(framesPerSecond))
+            .str())
+{
+}
+
+InvalidTimecodeException::InvalidTimecodeException(const std::string& briefDescription,
+    const std::string& lhsTimecode, const std::string& rhsTimecode)
+    : Exception(briefDescription,
+        ExceptionDetail::DetailLines()
+            .quoted("Lhs Timecode: ", lhsTimecode)
+            .quoted("Rhs Timecode: ", rhsTimecode)
+            .str())
+{
+}
+
+} // namespace Timecode

