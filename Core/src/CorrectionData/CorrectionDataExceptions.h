@@ -42,9 +42,9 @@ public:
         const std::string& clipFileNameInCorrectionFile);
 
 private:
-    std::string clipFileName;
-    std::string correctionFilePath;
-    std::string clipFileNameInCorrectionFile;
+    [[maybe_unused]] std::string clipFileName;
+    [[maybe_unused]] std::string correctionFilePath;
+    [[maybe_unused]] std::string clipFileNameInCorrectionFile;
 };
 
 class CoefficentCalculationFailedException : public Exception

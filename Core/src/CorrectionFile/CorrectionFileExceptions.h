@@ -17,7 +17,7 @@ public:
     explicit NotReadableException(const std::string& filePath);
 
 private:
-    std::string filePath;
+    [[maybe_unused]] std::string filePath;
 };
 
 class InvalidFormatException : public Exception
@@ -27,8 +27,8 @@ public:
     InvalidFormatException(uint32_t lineNumber, const std::string& lineContent);
 
 private:
-    uint32_t lineNumber = 0;
-    std::string lineContent;
+    [[maybe_unused]] uint32_t lineNumber = 0;
+    [[maybe_unused]] std::string lineContent;
 };
 
 class NotFoundException : public Exception
@@ -38,8 +38,8 @@ public:
         const std::string& clipFilePath, const std::vector<std::string>& searchedDirectoryPaths);
 
 private:
-    std::string clipFilePath;
-    std::vector<std::string> searchedDirectoryPaths;
+    [[maybe_unused]] std::string clipFilePath;
+    [[maybe_unused]] std::vector<std::string> searchedDirectoryPaths;
 };
 
 } // namespace CorrectionFile
