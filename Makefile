@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test example bench format clean
+.PHONY: all deps configure build test example bench format clean test-asan test-tsan fuzz fuzz-smoke ci
 
 all: build
 
@@ -19,6 +19,24 @@ build: configure
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Whole suite under AddressSanitizer + UndefinedBehaviorSanitizer.
+test-asan: deps
+	./scripts/sanitizer-tests.sh asan
+
+# Concurrency tests under ThreadSanitizer.
+test-tsan: deps
+	./scripts/sanitizer-tests.sh tsan
+
+# libFuzzer targets (clang); FUZZ_SECONDS per target on the committed corpora.
+FUZZ_SECONDS ?= 30
+fuzz: deps
+	./scripts/fuzz.sh build
+fuzz-smoke: deps
+	./scripts/fuzz.sh run $(FUZZ_SECONDS)
+
+# Everything CI runs.
+ci: test test-asan test-tsan fuzz-smoke
 
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD_DIR)

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# `fuzz.sh build` builds the libFuzzer targets with clang, ASan and UBSan into build-fuzz.
+# `fuzz.sh run SECONDS` builds them and runs each for SECONDS on a copy of its committed corpus;
+# any crash, leak or sanitizer report fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=build-fuzz
+CC=clang CXX=clang++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLC_BUILD_FUZZERS=ON \
+  -DLC_BUILD_TESTS=OFF -DLC_BUILD_BENCHMARKS=OFF -DLC_BUILD_PLUGINS=OFF \
+  -DLC_SANITIZE=address,undefined > /dev/null
+cmake --build "$dir" -j "$(nproc)"
+[ "${1:-build}" = "run" ] || exit 0
+
+seconds=${2:-30}
+export ASAN_OPTIONS="detect_leaks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+for fuzzer in "$dir"/Core/fuzz/fuzz_*; do
+  name=$(basename "$fuzzer")
+  target=${name#fuzz_}
+  work=$(mktemp -d)
+  cp -r "Core/fuzz/corpus/$target/." "$work/" 2>/dev/null || true
+  dict=()
+  [ -f "Core/fuzz/$target.dict" ] && dict=("-dict=Core/fuzz/$target.dict")
+  echo "== $name: ${seconds}s"
+  log="$dir/$name.log"
+  status=0
+  "$fuzzer" "$work" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$dir/$name-" -print_final_stats=1 > "$log" 2>&1 || status=$?
+  grep -E '^(stat::(number_of_executed_units|new_units_added)|Done)' "$log" || true
+  rm -rf "$work"
+  if [ "$status" -ne 0 ]; then
+    tail -60 "$log" >&2
+    echo "$name failed (exit $status); artifacts in $dir" >&2
+    exit 1
+  fi
+done

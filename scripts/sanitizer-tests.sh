@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds with a sanitizer and runs tests: `asan` runs the whole suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, `tsan` runs the concurrency tests under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+kind=${1:?asan or tsan}
+jobs=$(nproc)
+supp="$(pwd)/scripts/sanitizers"
+
+case "$kind" in
+  asan)
+    dir=build-asan
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DLC_SANITIZE=address,undefined \
+      -DLC_BUILD_BENCHMARKS=OFF > /dev/null
+    cmake --build "$dir" -j "$jobs"
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+    export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 900)
+    ;;
+  tsan)
+    dir=build-tsan
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLC_SANITIZE=thread \
+      -DLC_BUILD_BENCHMARKS=OFF > /dev/null
+    cmake --build "$dir" -j "$jobs"
+    export TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
+    (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 900 -R 'Concurren|Thread')
+    ;;
+  *)
+    echo "usage: $0 asan|tsan" >&2
+    exit 2
+    ;;
+esac
