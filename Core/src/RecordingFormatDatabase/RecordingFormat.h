@@ -17,4 +17,8 @@ struct RecordingFormat
     float imageAreaRadius = 0.0f; ///< Half the image area diagonal, mm.
 };
 
+/// Half the diagonal of an image area, mm. The halves are taken in single precision and the rest
+/// in double precision, so every part of the library derives the same float from the same sizes.
+float imageAreaRadius(float imageAreaWidth, float imageAreaHeight);
+
 } // namespace RecordingFormatDatabase
