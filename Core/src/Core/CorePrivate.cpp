@@ -1,0 +1,489 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "Core/CorePrivate.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <cstring>
+#include <iterator>
+#include <limits>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "Core/ExtendedManagedContainer.h"
+#include "CorrectionData/Calculations/Calculations.h"
+#include "CorrectionData/ContainerManager/ContainerManager.h"
+#include "CorrectionData/ContainerManager/CorrectionFileBasedContainerManagerDataSource.h"
+#include "CorrectionData/Header.h"
+#include "CorrectionFile/Finder/LevelOfDepth.h"
+#include "Exception/DetailLines.h"
+#include "Exception/Exception.h"
+#include "Renderer/DistortionRenderer.h"
+#include "Renderer/ShadingRenderer.h"
+#include "Timecode/Timecode.h"
+
+namespace Core
+{
+
+namespace
+{
+
+    using RecordingFormatDatabase::RecordingFormat;
+    using Coefficients = float[CorrectionData::Calculations::matrixSize];
+
+    /// Radii in mm from the centre of the sensor image area at which a correction frame gives its
+    /// six shading and six radial distortion values.
+    const float radiiOfDistortedImage[CorrectionData::Calculations::matrixSize]
+        = { 0.0f, 5.0f, 10.0f, 15.0f, 18.0f, 21.4f };
+
+    constexpr size_t textBufferCapacity = 4096;
+    constexpr size_t bytesPerPixel = 4 * sizeof(float);
+
+    // Process-wide: the renderers compile their OpenCL programs once and serve every Core object.
+    // rendererAccessLock guards their creation, their parameter records and their use.
+    std::mutex rendererAccessLock;
+    std::unique_ptr<Renderer::ShadingRenderer> shadingRenderer;
+    std::unique_ptr<Renderer::DistortionRenderer> distortionRenderer;
+
+    // The container manager shared by all file-based containers, with its cache of parsed files.
+    std::shared_ptr<CorrectionData::ContainerManager> managedContainerDataSource;
+    std::once_flag onceFlag;
+
+    std::shared_ptr<CorrectionData::ContainerManager> containerManager()
+    {
+        std::call_once(onceFlag,
+            []
+            {
+                CorrectionFile::LevelOfDepth levelOfDepth;
+                levelOfDepth.subdirectories = 1;
+                levelOfDepth.parentDirectories = 5;
+                levelOfDepth.subdirectoriesOfParentDirectories = 2;
+                managedContainerDataSource = std::make_shared<CorrectionData::ContainerManager>(
+                    std::make_unique<CorrectionData::CorrectionFileBasedContainerManagerDataSource>(
+                        levelOfDepth),
+                    100);
+            });
+        return managedContainerDataSource;
+    }
+
+    /// The data source's text answer, or an empty text when it has none. An empty text counts as no
+    /// answer: containers need non-empty identities.
+    std::string askForText(
+        const CoreDataSource& dataSource, bool (CoreDataSource::*question)(char*, size_t) const)
+    {
+        std::vector<char> buffer(textBufferCapacity, '\0');
+        if (!(dataSource.*question)(buffer.data(), buffer.size()))
+        {
+            return std::string();
+        }
+        // Bounded, in case a data source filled the buffer without a terminating NUL.
+        return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    }
+
+    void checkRecordingFormat(const RecordingFormat& format)
+    {
+        if (format.clipResolutionWidth != 0 && format.clipResolutionHeight != 0
+            && format.imageAreaRadius > 0.0f)
+        {
+            return;
+        }
+        std::ostringstream imageAreaSize;
+        std::ostringstream clipResolution;
+        imageAreaSize.imbue(std::locale::classic());
+        clipResolution.imbue(std::locale::classic());
+        imageAreaSize << format.imageAreaWidth << "x" << format.imageAreaHeight << " mm";
+        clipResolution << format.clipResolutionWidth << "x" << format.clipResolutionHeight << " px";
+        throw Exception("There is no valid data available for the recording format.",
+            ExceptionDetail::DetailLines()
+                    .unquoted("Image Area Size: ", imageAreaSize.str())
+                    .unquoted("Clip Resolution: ", clipResolution.str())
+                    .unquoted("Image Radius: ", format.imageAreaRadius)
+                    .str()
+                + " mm");
+    }
+
+    std::string resolutionText(uint32_t width, uint32_t height)
+    {
+        return std::to_string(width) + "x" + std::to_string(height) + " px";
+    }
+
+    void checkFrameDimensions(const FrameData& frameData)
+    {
+        // The kernels divide by the width and the frame size divides by the corner distance.
+        if (frameData.width == 0 || frameData.height == 0)
+        {
+            throw Exception("The current frame has no pixels.",
+                ExceptionDetail::DetailLines()
+                    .unquoted("Current Frame Resolution: ",
+                        resolutionText(frameData.width, frameData.height))
+                    .str());
+        }
+    }
+
+    void checkAspectRatio(const FrameData& frameData, const RecordingFormat& format)
+    {
+        const float ratio = static_cast<float>(format.clipResolutionWidth)
+            / static_cast<float>(format.clipResolutionHeight);
+        const long long expectedHeight = std::llround(static_cast<float>(frameData.width) / ratio);
+        if (std::llabs(expectedHeight - static_cast<long long>(frameData.height)) < 2)
+        {
+            return;
+        }
+        throw Exception(
+            "Aspect ratio of the current frame is not as expected. Recommended resolution is "
+                + std::to_string(frameData.width) + "x" + std::to_string(expectedHeight) + " px.",
+            ExceptionDetail::DetailLines()
+                .unquoted(
+                    "Current Frame Resolution: ", resolutionText(frameData.width, frameData.height))
+                .unquoted("Recording Format Resolution: ",
+                    resolutionText(format.clipResolutionWidth, format.clipResolutionHeight))
+                .str());
+    }
+
+    /// The frame number counted at the correction data's frame rate.
+    uint32_t convertedFrameNumber(const FrameData& frameData, float correctionFramesPerSecond)
+    {
+        if (frameData.framesPerSecond == 0.0f
+            || correctionFramesPerSecond == frameData.framesPerSecond)
+        {
+            return frameData.frameNumber;
+        }
+        const float converted = correctionFramesPerSecond / frameData.framesPerSecond
+            * static_cast<float>(frameData.frameNumber);
+        // A negative or absurd rate must not turn into an undefined float-to-integer conversion.
+        if (!(converted >= 0.0f))
+        {
+            return 0;
+        }
+        if (!(converted < 4294967296.0f))
+        {
+            return std::numeric_limits<uint32_t>::max();
+        }
+        return static_cast<uint32_t>(converted);
+    }
+
+    float quintic(const Coefficients& a, float x)
+    {
+        const float x2 = x * x;
+        const float x3 = x2 * x;
+        const float x4 = x3 * x;
+        const float x5 = x4 * x;
+        return a[0] + a[1] * x + a[2] * x2 + a[3] * x3 + a[4] * x4 + a[5] * x5;
+    }
+
+    /// The radius of the frame's image on the sensor, mm: the recording format's radius widened by
+    /// the overscan.
+    float frameImageRadius(const FrameData& frameData, const RecordingFormat& format)
+    {
+        return (frameData.overscan / 100.0f + 1.0f) * format.imageAreaRadius;
+    }
+
+    template <typename Parameter>
+    void setFrameGeometry(
+        Parameter& parameter, const FrameData& frameData, const RecordingFormat& format)
+    {
+        parameter.currentWidth = frameData.width;
+        parameter.currentHeight = frameData.height;
+        parameter.originalWidth = format.clipResolutionWidth;
+        parameter.originalHeight = format.clipResolutionHeight;
+    }
+
+    template <typename Parameter> void setCoefficients(Parameter& parameter, const Coefficients& a)
+    {
+        parameter.a0 = a[0];
+        parameter.a1 = a[1];
+        parameter.a2 = a[2];
+        parameter.a3 = a[3];
+        parameter.a4 = a[4];
+        parameter.a5 = a[5];
+    }
+
+    void configureShading(Renderer::ShadingParameter& parameter,
+        const ShadingCorrectionParameter& correction, const FrameData& frameData,
+        const RecordingFormat& format, const CorrectionData::Frame& frame)
+    {
+        setFrameGeometry(parameter, frameData, format);
+        parameter.renderMap = correction.renderMap;
+        parameter.imageRadius = frameImageRadius(frameData, format);
+        Coefficients a;
+        CorrectionData::Calculations::calculateCoefficients(
+            radiiOfDistortedImage, frame.shading.data(), a);
+        setCoefficients(parameter, a);
+        parameter.reverse = correction.reverse;
+        parameter.gamma = 1.0f;
+    }
+
+    void configureDistortion(Renderer::DistortionParameter& parameter,
+        const DistortionCorrectionParameter& correction, const FrameData& frameData,
+        const RecordingFormat& format, const CorrectionData::Frame& frame)
+    {
+        setFrameGeometry(parameter, frameData, format);
+        parameter.renderMap = correction.renderMap;
+
+        // Distortion values are thousandths of the radius; positive values pull the undistorted
+        // radius inwards.
+        float radiiOfUndistortedImage[CorrectionData::Calculations::matrixSize];
+        for (int i = 0; i < CorrectionData::Calculations::matrixSize; ++i)
+        {
+            radiiOfUndistortedImage[i]
+                = (frame.radialDistortion[i] / -1000.0f + 1.0f) * radiiOfDistortedImage[i];
+        }
+        Coefficients distortedToUndistorted;
+        Coefficients undistortedToDistorted;
+        CorrectionData::Calculations::calculateCoefficients(
+            radiiOfDistortedImage, radiiOfUndistortedImage, distortedToUndistorted);
+        CorrectionData::Calculations::calculateCoefficients(
+            radiiOfUndistortedImage, radiiOfDistortedImage, undistortedToDistorted);
+
+        const float distortedRadius = frameImageRadius(frameData, format);
+        const float undistortedRadius = quintic(distortedToUndistorted, distortedRadius);
+        // The kernel maps output radii to input radii: undistorting reads the recorded (distorted)
+        // frame, distorting reads an undistorted one.
+        const bool removeDistortion = !correction.reverse;
+        const Coefficients& kernelMap
+            = removeDistortion ? undistortedToDistorted : distortedToUndistorted;
+        const Coefficients& inverseMap
+            = removeDistortion ? distortedToUndistorted : undistortedToDistorted;
+        parameter.imageRadius = removeDistortion ? undistortedRadius : distortedRadius;
+        parameter.inverseImageRadius = removeDistortion ? distortedRadius : undistortedRadius;
+        setCoefficients(parameter, kernelMap);
+        std::copy(std::begin(inverseMap), std::end(inverseMap),
+            std::begin(parameter.inverseCoefficients));
+    }
+
+} // namespace
+
+Core::CorePrivate::CorePrivate(std::unique_ptr<CoreDataSource> dataSource)
+    : dataSource(std::move(dataSource))
+{
+    assert(this->dataSource);
+}
+
+Core::CorePrivate::~CorePrivate() = default;
+
+ExtendedManagedContainer& Core::CorePrivate::extendedManagedContainer()
+{
+    const std::string correctionFilePath
+        = askForText(*dataSource, &CoreDataSource::correctionFilePath);
+    const std::string clipFileName = askForText(*dataSource, &CoreDataSource::clipFileName);
+    const std::string frameMetadata = askForText(*dataSource, &CoreDataSource::frameMetadata);
+    const std::string clipFilePath = askForText(*dataSource, &CoreDataSource::clipFilePath);
+
+    // Identities compare as exact strings; a container built in another mode holds an empty
+    // string in the compared field and is never reused.
+    if (!correctionFilePath.empty() && !clipFileName.empty())
+    {
+        if (!container || container->correctionFilePath != correctionFilePath
+            || container->clipFileName != clipFileName)
+        {
+            container = std::make_unique<ExtendedManagedContainer>(
+                clipFileName, correctionFilePath, containerManager());
+        }
+    }
+    else if (!frameMetadata.empty())
+    {
+        if (!container || container->frameMetadataJSONString != frameMetadata)
+        {
+            container = std::make_unique<ExtendedManagedContainer>(frameMetadata);
+        }
+    }
+    else if (!clipFilePath.empty())
+    {
+        if (!container || container->clipFilePath != clipFilePath)
+        {
+            container
+                = std::make_unique<ExtendedManagedContainer>(clipFilePath, containerManager());
+        }
+    }
+    else
+    {
+        std::string details;
+        if (!correctionFilePath.empty())
+        {
+            details += "Correction File Path: \"" + correctionFilePath + "\"";
+        }
+        if (!clipFileName.empty())
+        {
+            details += "Clip File Name: \"" + clipFileName + "\"";
+        }
+        throw Exception("There is some clip and correction file related data missing.", details);
+    }
+    return *container;
+}
+
+RecordingFormat Core::CorePrivate::retrieveRecordingFormat()
+{
+    ExtendedManagedContainer& currentContainer = extendedManagedContainer();
+    RecordingFormat format;
+    if (!dataSource->recordingFormat(format))
+    {
+        format = currentContainer.recordingFormat();
+    }
+    checkRecordingFormat(format);
+    return format;
+}
+
+FrameData Core::CorePrivate::retrieveFrameData()
+{
+    FrameData frameData;
+    if (!dataSource->frameData(frameData))
+    {
+        throw Exception("There is some frame related data missing.");
+    }
+    return frameData;
+}
+
+CorrectionData::Frame Core::CorePrivate::retrieveCorrectionFrameData(const FrameData& frameData)
+{
+    // The container that retrieveRecordingFormat chose for this call: the data source is asked
+    // for the clip identity once per call.
+    assert(container);
+    ExtendedManagedContainer& currentContainer = *container;
+    CorrectionData::Header header {};
+    currentContainer.headerData(header);
+    const float correctionFramesPerSecond = header.tcFps;
+    const uint32_t frameNumber = convertedFrameNumber(frameData, correctionFramesPerSecond);
+
+    CorrectionData::Frame frame;
+    const std::string startTimecode(
+        frameData.startTimecode, strnlen(frameData.startTimecode, sizeof frameData.startTimecode));
+    if (correctionFramesPerSecond != 0.0f && !startTimecode.empty())
+    {
+        currentContainer.frameData(
+            Timecode::Timecode(startTimecode.c_str(), correctionFramesPerSecond) + frameNumber,
+            frame);
+    }
+    else
+    {
+        currentContainer.frameData(frameNumber, frame);
+    }
+    return frame;
+}
+
+Core::CorePrivate::RequestedCorrections Core::CorePrivate::prepareRendererIfNeeded(
+    std::unique_lock<std::mutex>& rendererLock)
+{
+    ShadingCorrectionParameter shadingCorrection;
+    DistortionCorrectionParameter distortionCorrection;
+    RequestedCorrections requested;
+    requested.shading = dataSource->shouldPerformShadingCorrection(shadingCorrection);
+    requested.distortion = dataSource->shouldPerformDistortionCorrection(distortionCorrection);
+    if (!requested.shading && !requested.distortion)
+    {
+        return requested;
+    }
+
+    const RecordingFormat format = retrieveRecordingFormat();
+    const FrameData frameData = retrieveFrameData();
+    const CorrectionData::Frame frame = retrieveCorrectionFrameData(frameData);
+    checkFrameDimensions(frameData);
+    checkAspectRatio(frameData, format);
+
+    // Held until the caller has used the renderers: another Core object on another thread must
+    // not reconfigure them in between.
+    rendererLock = std::unique_lock<std::mutex>(rendererAccessLock);
+    if (!shadingRenderer)
+    {
+        shadingRenderer = std::make_unique<Renderer::ShadingRenderer>();
+    }
+    if (!distortionRenderer)
+    {
+        distortionRenderer = std::make_unique<Renderer::DistortionRenderer>();
+    }
+    if (requested.shading)
+    {
+        configureShading(shadingRenderer->parameter, shadingCorrection, frameData, format, frame);
+    }
+    if (requested.distortion)
+    {
+        configureDistortion(
+            distortionRenderer->parameter, distortionCorrection, frameData, format, frame);
+    }
+    return requested;
+}
+
+void Core::CorePrivate::frameSize(uint32_t& width, uint32_t& height)
+{
+    std::unique_lock<std::mutex> rendererLock;
+    const RequestedCorrections requested = prepareRendererIfNeeded(rendererLock);
+    if (requested.shading && requested.distortion)
+    {
+        throw Exception("It is not possible to calculate the frame size for both shading and "
+                        "distortion correction.");
+    }
+    if (requested.shading)
+    {
+        shadingRenderer->frameSize(width, height);
+    }
+    else if (requested.distortion)
+    {
+        distortionRenderer->frameSize(width, height);
+    }
+}
+
+void Core::CorePrivate::render(const float* input, float* output, size_t size)
+{
+    std::unique_lock<std::mutex> rendererLock;
+    const RequestedCorrections requested = prepareRendererIfNeeded(rendererLock);
+    if (!requested.shading && !requested.distortion)
+    {
+        return;
+    }
+    assert(output);
+
+    const bool shadingMap = requested.shading && shadingRenderer->parameter.renderMap;
+    const bool distortionMap = requested.distortion && distortionRenderer->parameter.renderMap;
+    // A map from either with both corrections would hand the shading result, or a null input,
+    // to the other renderer: there is no single map for the chain.
+    if (requested.shading && requested.distortion && (shadingMap || distortionMap))
+    {
+        throw Exception("It is not possible to generate a single map for both shading and "
+                        "distortion correction.");
+    }
+    if ((shadingMap || distortionMap) && input)
+    {
+        throw Exception(
+            "Input buffer is required to be set to nullptr whenever map rendering is requested.");
+    }
+    // The kernels index the whole frame: a smaller buffer would be read and written out of bounds.
+    const uint32_t width = requested.shading ? shadingRenderer->parameter.currentWidth
+                                             : distortionRenderer->parameter.currentWidth;
+    const uint32_t height = requested.shading ? shadingRenderer->parameter.currentHeight
+                                              : distortionRenderer->parameter.currentHeight;
+    const uint64_t requiredSize = uint64_t(width) * height * bytesPerPixel;
+    if (size < requiredSize)
+    {
+        throw Exception("The frame buffer is smaller than the current frame.",
+            ExceptionDetail::DetailLines()
+                .unquoted("Current Frame Resolution: ", resolutionText(width, height))
+                .unquoted("Required Buffer Size: ", std::to_string(requiredSize) + " bytes")
+                .unquoted("Buffer Size: ", std::to_string(size) + " bytes")
+                .str());
+    }
+
+    // Rounded up, not down: the renderers copy all `size` bytes in and out of it.
+    std::vector<float> intermediate;
+    if (requested.shading && requested.distortion)
+    {
+        intermediate.assign((size + sizeof(float) - 1) / sizeof(float), 0.0f);
+    }
+    float* shadingOutput = intermediate.empty() ? output : intermediate.data();
+    const float* distortionInput = intermediate.empty() ? input : intermediate.data();
+    if (requested.shading)
+    {
+        shadingRenderer->render(input, shadingOutput, size);
+    }
+    if (requested.distortion)
+    {
+        distortionRenderer->render(distortionInput, output, size);
+    }
+}
+
+void Core::CorePrivate::recordingFormat(RecordingFormat& recordingFormat)
+{
+    recordingFormat = extendedManagedContainer().recordingFormat();
+}
+
+} // namespace Core
