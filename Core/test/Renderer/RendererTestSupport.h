@@ -1,0 +1,56 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Renderer/DistortionRenderer.h"
+#include "Renderer/ShadingRenderer.h"
+
+namespace RendererTest
+{
+
+/// Skips on a machine without an OpenCL platform; CI installs one, so there nothing is skipped.
+class OpenCLTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+};
+
+template <typename Parameter>
+class OpenCLTestWithParam : public OpenCLTest, public ::testing::WithParamInterface<Parameter>
+{
+};
+
+struct FrameSize
+{
+    unsigned width;
+    unsigned height;
+};
+
+inline void PrintTo(const FrameSize& size, std::ostream* stream)
+{
+    *stream << size.width << "x" << size.height;
+}
+
+/// Renderers built once for the whole binary (building compiles the kernels, about a second
+/// each) and released before the test program ends.
+Renderer::ShadingRenderer& sharedShadingRenderer();
+Renderer::DistortionRenderer& sharedDistortionRenderer();
+
+/// Reproducible RGBA values in [0, 1) for a frame of width × height pixels.
+std::vector<float> randomFrame(unsigned width, unsigned height, unsigned seed);
+
+inline std::size_t byteSize(const std::vector<float>& buffer)
+{
+    return buffer.size() * sizeof(float);
+}
+
+/// Largest absolute difference, after checking that both frames have the same size.
+double maximumDifference(const std::vector<float>& actual, const std::vector<float>& expected);
+
+} // namespace RendererTest
