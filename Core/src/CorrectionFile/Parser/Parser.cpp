@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iterator>
 #include <locale>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <variant>
@@ -21,273 +22,309 @@
 
 #include "CorrectionFile/CorrectionFileExceptions.h"
 
-namespace CorrectionFile
-{
-
 namespace
 {
 
-    using CorrectionData::Frame;
-    using CorrectionData::Header;
-    using TextRange = boost::iterator_range<const char*>;
-    using SplitIterator = boost::algorithm::split_iterator<const char*>;
+using CorrectionData::Frame;
+using CorrectionData::Header;
+using TextRange = boost::iterator_range<const char*>;
+using SplitIterator = boost::algorithm::split_iterator<const char*>;
 
-    const std::string_view headerStartLine = "HEADER_START";
-    const std::string_view headerEndLine = "HEADER_END";
-    const std::string_view headerSeparator = ":=";
-    const std::string_view bodyMarker = "frame;shading;radialDistortion;";
-    constexpr char fieldSeparator = ';';
-    constexpr char valueSeparator = ',';
+const std::string_view headerStartLine = "HEADER_START";
+const std::string_view headerEndLine = "HEADER_END";
+const std::string_view headerSeparator = ":=";
+const std::string_view bodyMarker = "frame;shading;radialDistortion;";
+constexpr char fieldSeparator = ';';
+constexpr char valueSeparator = ',';
 
-    constexpr std::size_t frameFieldCount = 9;
-    constexpr std::size_t frameNumberField = 0;
-    constexpr std::size_t shadingField = 1;
-    constexpr std::size_t radialDistortionField = 2;
-    constexpr std::size_t timecodeField = 8;
-    constexpr float maxShading = 100.0f;
-    constexpr float maxRadialDistortion = 100.0f;
+constexpr std::size_t frameFieldCount = 9;
+constexpr std::size_t frameNumberField = 0;
+constexpr std::size_t shadingField = 1;
+constexpr std::size_t radialDistortionField = 2;
+constexpr std::size_t timecodeField = 8;
+const std::string_view numberCharacters = "0123456789+-.eE";
+constexpr float maxShading = 100.0f;
+constexpr float maxRadialDistortion = 100.0f;
 
-    std::string_view view(const TextRange& range)
+std::string_view view(const TextRange& range)
+{
+    return std::string_view(range.begin(), range.size());
+}
+
+/// Finds a one-character separator with memchr; the generic finders of Boost.Algorithm compare
+/// character by character, which costs a good part of the parse on long files.
+struct CharacterFinder
+{
+    char separator;
+
+    TextRange operator()(const char* begin, const char* end) const
     {
-        return std::string_view(range.begin(), range.size());
+        const void* found = std::memchr(begin, separator, static_cast<std::size_t>(end - begin));
+        if (!found)
+        {
+            return TextRange(end, end);
+        }
+        const char* position = static_cast<const char*>(found);
+        return TextRange(position, position + 1);
+    }
+};
+
+SplitIterator splitIterator(std::string_view text, char separator)
+{
+    return SplitIterator(text.data(), text.data() + text.size(), CharacterFinder { separator });
+}
+
+/// The lines of a text: split at line feeds, every carriage return dropped, numbered from 1
+/// counting every line of the text.
+class LineReader
+{
+public:
+    explicit LineReader(const std::string& text)
+        : position(splitIterator(text, '\n'))
+    {
     }
 
-    /// Finds a one-character separator with memchr; the generic finders of Boost.Algorithm compare
-    /// character by character, which costs a good part of the parse on long files.
-    struct CharacterFinder
+    /// Moves to the next line; false after the last one.
+    bool next()
     {
-        char separator;
-
-        TextRange operator()(const char* begin, const char* end) const
+        if (position == SplitIterator())
         {
-            const void* found
-                = std::memchr(begin, separator, static_cast<std::size_t>(end - begin));
-            if (!found)
-            {
-                return TextRange(end, end);
-            }
-            const char* position = static_cast<const char*>(found);
-            return TextRange(position, position + 1);
+            return false;
         }
-    };
-
-    SplitIterator splitIterator(std::string_view text, char separator)
-    {
-        return SplitIterator(text.data(), text.data() + text.size(), CharacterFinder { separator });
+        ++lineNumber;
+        current = view(*position);
+        ++position;
+        if (std::memchr(current.data(), '\r', current.size()))
+        {
+            withoutCarriageReturns.clear();
+            std::remove_copy(
+                current.begin(), current.end(), std::back_inserter(withoutCarriageReturns), '\r');
+            current = withoutCarriageReturns;
+        }
+        return true;
     }
 
-    /// The lines of a text: split at line feeds, every carriage return dropped, numbered from 1
-    /// counting every line of the text.
-    class LineReader
+    std::string_view line() const { return current; }
+    uint32_t number() const { return lineNumber; }
+
+    [[noreturn]] void fail() const
     {
-    public:
-        explicit LineReader(const std::string& text)
-            : position(splitIterator(text, '\n'))
-        {
-        }
+        throw CorrectionFile::InvalidFormatException(lineNumber, std::string(current));
+    }
 
-        /// Moves to the next line; false after the last one.
-        bool next()
-        {
-            if (position == SplitIterator())
-            {
-                return false;
-            }
-            ++lineNumber;
-            current = view(*position);
-            ++position;
-            if (std::memchr(current.data(), '\r', current.size()))
-            {
-                withoutCarriageReturns.clear();
-                std::remove_copy(current.begin(), current.end(),
-                    std::back_inserter(withoutCarriageReturns), '\r');
-                current = withoutCarriageReturns;
-            }
-            return true;
-        }
+private:
+    SplitIterator position;
+    std::string withoutCarriageReturns;
+    std::string_view current;
+    uint32_t lineNumber = 0;
+};
 
-        std::string_view line() const { return current; }
-        uint32_t number() const { return lineNumber; }
-
-        [[noreturn]] void fail() const
-        {
-            throw InvalidFormatException(lineNumber, std::string(current));
-        }
-
-    private:
-        SplitIterator position;
-        std::string withoutCarriageReturns;
-        std::string_view current;
-        uint32_t lineNumber = 0;
-    };
-
-    /// boost::lexical_cast as it converts under the classic "C" locale, whatever locale the host
-    /// has made global: lexical_cast reads floats through a stream on the global locale (its
-    /// decimal point and thousands separator) and accepts the global thousands separator inside
-    /// integers. A correction file always writes "." and never groups digits. Texts that the
-    /// classic rules reject are rejected here before the locale can accept them; the "." of a float
-    /// is handed to the stream as the locale's decimal point. Looks at the global locale once, when
-    /// constructed.
-    class NumberReader
+/// boost::lexical_cast as it converts under the classic "C" locale, whatever locale the host
+/// has made global: lexical_cast reads floats through a stream on the global locale (its
+/// decimal point and thousands separator) and accepts the global thousands separator inside
+/// integers. A correction file always writes "." and never groups digits. Texts that the
+/// classic rules reject are rejected here before the locale can accept them; the "." of a float
+/// is handed to the stream as the locale's decimal point. Looks at the global locale once, when
+/// constructed.
+class NumberReader
+{
+public:
+    NumberReader()
     {
-    public:
-        NumberReader()
-        {
-            const std::locale global;
-            const auto& punctuation = std::use_facet<std::numpunct<char>>(global);
-            const std::string grouping = punctuation.grouping();
-            decimalPoint = punctuation.decimal_point();
-            thousandsSeparator = punctuation.thousands_sep();
-            grouped = !grouping.empty() && grouping[0] > 0;
-            classic = decimalPoint == '.' && !grouped;
-        }
+        const std::locale global;
+        const auto& punctuation = std::use_facet<std::numpunct<char>>(global);
+        const std::string grouping = punctuation.grouping();
+        decimalPoint = punctuation.decimal_point();
+        thousandsSeparator = punctuation.thousands_sep();
+        grouped = !grouping.empty() && grouping[0] > 0;
+        classic = decimalPoint == '.' && !grouped;
+    }
 
-        /// unsigned int, int and bool.
-        template <typename Number> bool read(std::string_view text, Number& value) const
+    /// unsigned int, int and bool.
+    template <typename Number> bool read(std::string_view text, Number& value) const
+    {
+        if (grouped && text.find(thousandsSeparator) != std::string_view::npos)
         {
-            if (grouped && text.find(thousandsSeparator) != std::string_view::npos)
-            {
-                return false;
-            }
+            return false;
+        }
+        return boost::conversion::try_lexical_convert(text.data(), text.size(), value);
+    }
+
+    bool read(std::string_view text, float& value)
+    {
+        if (classic)
+        {
             return boost::conversion::try_lexical_convert(text.data(), text.size(), value);
         }
-
-        bool read(std::string_view text, float& value)
+        // A text of number characters alone converts as under the classic locale once its "."
+        // is the locale's decimal point, unless it holds the locale's own punctuation, which
+        // the classic rules reject. A text with any other character can only be a "nan" or
+        // "inf" form, which lexical_cast reads without the locale.
+        const bool numeric = std::all_of(text.begin(), text.end(),
+            [this](char c) {
+                return numberCharacters.find(c) != std::string_view::npos || isLocalePunctuation(c);
+            });
+        if (numeric
+            && std::any_of(text.begin(), text.end(),
+                [this](char c) { return c != '.' && isLocalePunctuation(c); }))
         {
-            if (classic)
-            {
-                return boost::conversion::try_lexical_convert(text.data(), text.size(), value);
-            }
-            // Texts with characters that no number stream takes can only be "nan" or "inf" forms,
-            // which lexical_cast reads without the locale.
-            const bool numeric = std::all_of(text.begin(), text.end(),
-                [this](char c)
-                { return std::strchr("0123456789+-.eE", c) || isLocalePunctuation(c); });
-            if (numeric
-                && std::any_of(text.begin(), text.end(),
-                    [this](char c) { return c != '.' && isLocalePunctuation(c); }))
-            {
-                return false;
-            }
-            translated.assign(text.begin(), text.end());
-            std::replace(translated.begin(), translated.end(), '.', decimalPoint);
-            return boost::conversion::try_lexical_convert(
-                translated.data(), translated.size(), value);
+            return false;
         }
-
-    private:
-        bool isLocalePunctuation(char c) const
-        {
-            return c != '\0' && (c == decimalPoint || (grouped && c == thousandsSeparator));
-        }
-
-        char decimalPoint = '.';
-        char thousandsSeparator = ',';
-        bool grouped = false;
-        bool classic = true;
-        std::string translated;
-    };
-
-    /// One header key with the field it fills.
-    struct HeaderField
-    {
-        const char* key;
-        std::variant<std::string Header::*, uint16_t Header::*, uint32_t Header::*, float Header::*,
-            bool Header::*>
-            field;
-    };
-
-    // All of them are required, and in this order the first missing one is reported.
-    const std::array<HeaderField, 19> headerFields = { {
-        { "lensManufacturer", &Header::lensManufacturer },
-        { "lensTypeName", &Header::lensTypeName },
-        { "lensSerialNumber", &Header::lensSerialNumber },
-        { "lensMinFocalLength", &Header::lensMinFocalLength },
-        { "lensMaxFocalLength", &Header::lensMaxFocalLength },
-        { "cameraManufacturer", &Header::cameraManufacturer },
-        { "cameraModel", &Header::cameraModel },
-        { "sensorWidth", &Header::sensorWidth },
-        { "clipName", &Header::clipName },
-        { "videoFileName", &Header::videoFileName },
-        { "clipDurationFrames", &Header::clipDurationFrames },
-        { "clipWidth", &Header::clipWidth },
-        { "clipHeight", &Header::clipHeight },
-        { "tcFps", &Header::tcFps },
-        { "tcDrop", &Header::tcDrop },
-        { "enableLensShadingCorrection", &Header::enableLensShadingCorrection },
-        { "shadingGamma", &Header::shadingGamma },
-        { "enableLensDistortionCorrection", &Header::enableLensDistortionCorrection },
-        { "distortionZoom", &Header::distortionZoom },
-    } };
-
-    /// Converts a header value into its field; a value that does not convert leaves 0 or false.
-    class HeaderFieldAssigner
-    {
-    public:
-        HeaderFieldAssigner(Header& header, const std::string& value, NumberReader& numbers)
-            : header(header)
-            , value(value)
-            , numbers(numbers)
-        {
-        }
-
-        void operator()(std::string Header::*field) const { header.*field = value; }
-
-        void operator()(uint16_t Header::*field) const
-        {
-            // Focal lengths are read as unsigned int; only the low 16 bits are kept.
-            unsigned int number = 0;
-            header.*field = numbers.read(value, number) ? static_cast<uint16_t>(number) : 0;
-        }
-
-        template <typename Number> void operator()(Number Header::*field) const
-        {
-            Number number {};
-            header.*field = numbers.read(value, number) ? number : Number {};
-        }
-
-    private:
-        Header& header;
-        const std::string& value;
-        NumberReader& numbers;
-    };
-
-    bool skipToLine(LineReader& lines, std::string_view wanted)
-    {
-        while (lines.next())
-        {
-            if (lines.line() == wanted)
-            {
-                return true;
-            }
-        }
-        return false;
+        translated.assign(text.begin(), text.end());
+        std::replace(translated.begin(), translated.end(), '.', decimalPoint);
+        return boost::conversion::try_lexical_convert(translated.data(), translated.size(), value);
     }
 
-    std::string headerKeyReason(const char* key, const char* problem)
+private:
+    bool isLocalePunctuation(char c) const
     {
-        return std::string("Header entry with key \"") + key + "\" " + problem;
+        return c == decimalPoint || (grouped && c == thousandsSeparator);
     }
 
-    /// Reads exactly six values of one frame line field into values; false for any other count or
-    /// a value out of [minimum, maximum] (NaN included).
-    bool readSixValues(std::string_view field, float minimum, float maximum, NumberReader& numbers,
-        std::array<float, 6>& values)
+    char decimalPoint = '.';
+    char thousandsSeparator = ',';
+    bool grouped = false;
+    bool classic = true;
+    std::string translated;
+};
+
+/// One header key with the field it fills.
+struct HeaderField
+{
+    const char* key;
+    std::variant<std::string Header::*, uint16_t Header::*, uint32_t Header::*, float Header::*,
+        bool Header::*>
+        field;
+};
+
+// All of them are required, and in this order the first missing one is reported.
+const std::array<HeaderField, 19> headerFields = { {
+    { "lensManufacturer", &Header::lensManufacturer },
+    { "lensTypeName", &Header::lensTypeName },
+    { "lensSerialNumber", &Header::lensSerialNumber },
+    { "lensMinFocalLength", &Header::lensMinFocalLength },
+    { "lensMaxFocalLength", &Header::lensMaxFocalLength },
+    { "cameraManufacturer", &Header::cameraManufacturer },
+    { "cameraModel", &Header::cameraModel },
+    { "sensorWidth", &Header::sensorWidth },
+    { "clipName", &Header::clipName },
+    { "videoFileName", &Header::videoFileName },
+    { "clipDurationFrames", &Header::clipDurationFrames },
+    { "clipWidth", &Header::clipWidth },
+    { "clipHeight", &Header::clipHeight },
+    { "tcFps", &Header::tcFps },
+    { "tcDrop", &Header::tcDrop },
+    { "enableLensShadingCorrection", &Header::enableLensShadingCorrection },
+    { "shadingGamma", &Header::shadingGamma },
+    { "enableLensDistortionCorrection", &Header::enableLensDistortionCorrection },
+    { "distortionZoom", &Header::distortionZoom },
+} };
+
+/// Converts a header value into its field; a value that does not convert leaves 0 or false.
+class HeaderFieldAssigner
+{
+public:
+    HeaderFieldAssigner(Header& header, const std::string& value, NumberReader& numbers)
+        : header(header)
+        , value(value)
+        , numbers(numbers)
+    {
+    }
+
+    void operator()(std::string Header::*field) const { header.*field = value; }
+
+    void operator()(uint16_t Header::*field) const
+    {
+        // Focal lengths are read as unsigned int; only the low 16 bits are kept.
+        unsigned int number = 0;
+        header.*field = numbers.read(value, number) ? static_cast<uint16_t>(number) : 0;
+    }
+
+    template <typename Number> void operator()(Number Header::*field) const
+    {
+        Number number {};
+        header.*field = numbers.read(value, number) ? number : Number {};
+    }
+
+private:
+    Header& header;
+    const std::string& value;
+    NumberReader& numbers;
+};
+
+bool skipToLine(LineReader& lines, std::string_view wanted)
+{
+    while (lines.next())
+    {
+        if (lines.line() == wanted)
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string headerKeyReason(const char* key, const char* problem)
+{
+    return std::string("Header entry with key \"") + key + "\" " + problem;
+}
+
+/// One of the two six-value fields of frame lines. Keeps the texts of the line before: a lens
+/// that is not touched gives the same values line after line (and the values at the centre
+/// never change), so a text seen in the same column just before is not converted again.
+class SixValueField
+{
+public:
+    SixValueField(float minimum, float maximum)
+        : minimum(minimum)
+        , maximum(maximum)
+    {
+    }
+
+    /// False for any count but six, a value that does not convert, or one outside [minimum,
+    /// maximum] (NaN included).
+    bool read(std::string_view field, NumberReader& numbers, std::array<float, 6>& values)
     {
         std::size_t count = 0;
         for (SplitIterator value = splitIterator(field, valueSeparator); value != SplitIterator();
              ++value, ++count)
         {
-            if (count == values.size() || !numbers.read(view(*value), values[count])
-                || !(values[count] >= minimum && values[count] <= maximum))
+            if (count == values.size() || !readValue(count, view(*value), numbers))
             {
                 return false;
             }
+            values[count] = previousValues[count];
         }
         return count == values.size();
     }
 
+private:
+    bool readValue(std::size_t column, std::string_view text, NumberReader& numbers)
+    {
+        if (!previousTexts[column] || text != *previousTexts[column])
+        {
+            float value = 0.0f;
+            if (!numbers.read(text, value) || !(value >= minimum && value <= maximum))
+            {
+                previousTexts[column].reset();
+                return false;
+            }
+            previousTexts[column] = std::string(text);
+            previousValues[column] = value;
+        }
+        return true;
+    }
+
+    float minimum;
+    float maximum;
+    std::array<std::optional<std::string>, 6> previousTexts;
+    std::array<float, 6> previousValues {};
+};
+
 } // namespace
+
+namespace CorrectionFile
+{
 
 void Parser::parse(const std::string& text, CorrectionData::Content& content) const
 {
@@ -374,6 +411,8 @@ void Parser::parseBody(const std::string& text, std::map<uint32_t, Frame>& frame
     std::map<uint32_t, Frame> parsed;
     NumberReader numbers;
     std::array<std::string_view, frameFieldCount> fields;
+    SixValueField shading(0.0f, maxShading);
+    SixValueField radialDistortion(-maxRadialDistortion, maxRadialDistortion);
     Frame frame;
     while (lines.next())
     {
@@ -390,10 +429,9 @@ void Parser::parseBody(const std::string& text, std::map<uint32_t, Frame>& frame
         }
         int frameNumber = 0;
         if (fieldCount < fields.size() || !numbers.read(fields[frameNumberField], frameNumber)
-            || frameNumber < 0
-            || !readSixValues(fields[shadingField], 0.0f, maxShading, numbers, frame.shading)
-            || !readSixValues(fields[radialDistortionField], -maxRadialDistortion,
-                maxRadialDistortion, numbers, frame.radialDistortion))
+            || frameNumber < 0 || !shading.read(fields[shadingField], numbers, frame.shading)
+            || !radialDistortion.read(
+                fields[radialDistortionField], numbers, frame.radialDistortion))
         {
             lines.fail();
         }
