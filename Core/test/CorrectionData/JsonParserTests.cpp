@@ -124,6 +124,17 @@ TEST(JsonParser, EveryFailureIsTheSameErrorAndTouchesNothing)
     }
 }
 
+TEST(JsonParser, DeepNestingFailsInsteadOfExhaustingTheStack)
+{
+    CorrectionData::Header header {};
+    CorrectionData::Frame frame {};
+    EXPECT_THROW(JsonParser::parse(std::string(100000, '['), header, frame), Exception);
+    // Brackets inside texts, escaped quotes included, are not nesting.
+    const std::string bracketName = "\"Maker \\\" " + std::string(100, '[') + "\"";
+    JsonParser::parse(replaced("\"Maker\"", bracketName), header, frame);
+    EXPECT_EQ(header.cameraManufacturer, "Maker \" " + std::string(100, '['));
+}
+
 TEST(JsonParser, IgnoresTheHostsDecimalMark)
 {
     const std::locale previous

@@ -9,26 +9,26 @@
 #include "CorrectionData/CorrectionDataExceptions.h"
 #include "CorrectionData/Parser/JsonParser.h"
 
-namespace CorrectionData
-{
-
 namespace
 {
 
-    struct JsonMetadata
-    {
-        Header header;
-        Frame frame;
-    };
+struct JsonMetadata
+{
+    CorrectionData::Header header;
+    CorrectionData::Frame frame;
+};
 
-    JsonMetadata jsonMetadataForString(const std::string& jsonString)
-    {
-        JsonMetadata metadata {};
-        JsonParser::parse(jsonString, metadata.header, metadata.frame);
-        return metadata;
-    }
+JsonMetadata jsonMetadataForString(const std::string& jsonString)
+{
+    JsonMetadata metadata {};
+    CorrectionData::JsonParser::parse(jsonString, metadata.header, metadata.frame);
+    return metadata;
+}
 
 } // namespace
+
+namespace CorrectionData
+{
 
 ManagedContainer::ManagedContainer(
     const std::string& clipFilePath, std::shared_ptr<ManagedContainerDataSource> dataSource)

@@ -8,22 +8,22 @@
 #include "CorrectionFile/Parser/Parser.h"
 #include "CorrectionFile/Reader/Reader.h"
 
-namespace CorrectionData
-{
-
 namespace
 {
 
-    void readAndParseContent(const std::string& correctionFilePath, Content& content)
-    {
-        std::string text;
-        CorrectionFile::Reader().readFile(correctionFilePath, text);
-        Content parsed {};
-        CorrectionFile::Parser().parse(text, parsed);
-        content = std::move(parsed);
-    }
+void readAndParseContent(const std::string& correctionFilePath, CorrectionData::Content& content)
+{
+    std::string text;
+    CorrectionFile::Reader().readFile(correctionFilePath, text);
+    CorrectionData::Content parsed {};
+    CorrectionFile::Parser().parse(text, parsed);
+    content = std::move(parsed);
+}
 
 } // namespace
+
+namespace CorrectionData
+{
 
 CorrectionFileBasedContainerManagerDataSource::CorrectionFileBasedContainerManagerDataSource(
     CorrectionFile::LevelOfDepth levelOfDepth)

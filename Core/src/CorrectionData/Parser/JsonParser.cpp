@@ -16,93 +16,135 @@
 
 #include "Exception/Exception.h"
 
-namespace CorrectionData
-{
-
 namespace
 {
 
-    namespace pt = boost::property_tree;
+namespace pt = boost::property_tree;
 
-    // The data is accepted only for the radii at which the renderers interpolate.
-    const std::array<float, 6> interpolationRadii = { 0.0f, 5.0f, 10.0f, 15.0f, 18.0f, 21.4f };
+// The data is accepted only for the radii at which the renderers interpolate.
+const std::array<float, 6> interpolationRadii = { 0.0f, 5.0f, 10.0f, 15.0f, 18.0f, 21.4f };
 
-    Exception invalidFormat() { return Exception("JSON metadata string has an invalid format."); }
+Exception invalidFormat() { return Exception("JSON metadata string has an invalid format."); }
 
-    // Whole text, no blanks, as lexical_cast converts; but lexical_cast reads floats through a
-    // stream in the global locale, which the host may have set to a comma decimal mark, and JSON
-    // numbers always use a dot.
-    float floatFromText(const std::string& text)
+// The JSON reader recurses once per nesting level, so a long run of brackets would overflow the
+// stack of the host process. Valid metadata nests four levels deep.
+constexpr int maximumNestingDepth = 32;
+
+bool nestsDeeperThan(const std::string& text, int depthLimit)
+{
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : text)
     {
-        std::istringstream stream(text);
-        stream.imbue(std::locale::classic());
-        stream.unsetf(std::ios::skipws);
-        float value = 0.0f;
-        if (!(stream >> value) || stream.peek() != std::istringstream::traits_type::eof())
+        if (escaped)
         {
-            throw invalidFormat();
+            escaped = false;
         }
-        return value;
-    }
-
-    // The children of the node at path, in document order.
-    std::vector<float> asFloatVector(const pt::ptree& tree, const std::string& path)
-    {
-        std::vector<float> values;
-        for (const auto& child : tree.get_child(path))
+        else if (inString)
         {
-            values.push_back(floatFromText(child.second.data()));
+            escaped = c == '\\';
+            inString = c != '"';
         }
-        return values;
-    }
-
-    std::array<float, 6> sixValues(const pt::ptree& tree, const std::string& path)
-    {
-        const std::vector<float> values = asFloatVector(tree, path);
-        std::array<float, 6> six {};
-        if (values.size() != six.size())
+        else if (c == '"')
         {
-            throw invalidFormat();
+            inString = true;
         }
-        std::copy(values.begin(), values.end(), six.begin());
-        return six;
-    }
-
-    // Half the image diagonal equals the image radius at this sensor width.
-    float sensorWidthForImageRadius(float imageRadius, uint32_t clipWidth, uint32_t clipHeight)
-    {
-        const float width = static_cast<float>(clipWidth);
-        const float height = static_cast<float>(clipHeight);
-        return imageRadius / (std::sqrt(width * width + height * height) * 0.5f) * width;
-    }
-
-    void parseTree(const pt::ptree& tree, Header& header, Frame& frame)
-    {
-        header.cameraManufacturer = tree.get<std::string>("recordingFormat.camera.manufacturer");
-        header.cameraModel = tree.get<std::string>("recordingFormat.camera.model");
-        header.clipWidth = boost::lexical_cast<uint32_t>(
-            tree.get<std::string>("recordingFormat.clipResolution.width"));
-        header.clipHeight = boost::lexical_cast<uint32_t>(
-            tree.get<std::string>("recordingFormat.clipResolution.height"));
-        const float imageRadius
-            = floatFromText(tree.get<std::string>("recordingFormat.imageRadius"));
-        header.sensorWidth
-            = sensorWidthForImageRadius(imageRadius, header.clipWidth, header.clipHeight);
-
-        if (sixValues(tree, "frameData.interpolationPoints.heights") != interpolationRadii)
+        else if (c == '[' || c == '{')
         {
-            throw invalidFormat();
+            if (++depth > depthLimit)
+            {
+                return true;
+            }
         }
-        frame.shading = sixValues(tree, "frameData.interpolationPoints.shading");
-        frame.radialDistortion = sixValues(tree, "frameData.interpolationPoints.radialDistortion");
+        else if (c == ']' || c == '}')
+        {
+            --depth;
+        }
     }
+    return false;
+}
+
+// Whole text, no blanks, as lexical_cast converts; but lexical_cast reads floats through a
+// stream in the global locale, which the host may have set to a comma decimal mark, and JSON
+// numbers always use a dot.
+float floatFromText(const std::string& text)
+{
+    std::istringstream stream(text);
+    stream.imbue(std::locale::classic());
+    stream.unsetf(std::ios::skipws);
+    float value = 0.0f;
+    if (!(stream >> value) || stream.peek() != std::istringstream::traits_type::eof())
+    {
+        throw invalidFormat();
+    }
+    return value;
+}
+
+// The children of the node at path, in document order.
+std::vector<float> asFloatVector(const pt::ptree& tree, const std::string& path)
+{
+    std::vector<float> values;
+    for (const auto& child : tree.get_child(path))
+    {
+        values.push_back(floatFromText(child.second.data()));
+    }
+    return values;
+}
+
+std::array<float, 6> sixValues(const pt::ptree& tree, const std::string& path)
+{
+    const std::vector<float> values = asFloatVector(tree, path);
+    std::array<float, 6> six {};
+    if (values.size() != six.size())
+    {
+        throw invalidFormat();
+    }
+    std::copy(values.begin(), values.end(), six.begin());
+    return six;
+}
+
+// Half the image diagonal equals the image radius at this sensor width.
+float sensorWidthForImageRadius(float imageRadius, uint32_t clipWidth, uint32_t clipHeight)
+{
+    const float width = static_cast<float>(clipWidth);
+    const float height = static_cast<float>(clipHeight);
+    return imageRadius / (std::sqrt(width * width + height * height) * 0.5f) * width;
+}
+
+void parseTree(const pt::ptree& tree, CorrectionData::Header& header, CorrectionData::Frame& frame)
+{
+    header.cameraManufacturer = tree.get<std::string>("recordingFormat.camera.manufacturer");
+    header.cameraModel = tree.get<std::string>("recordingFormat.camera.model");
+    header.clipWidth = boost::lexical_cast<uint32_t>(
+        tree.get<std::string>("recordingFormat.clipResolution.width"));
+    header.clipHeight = boost::lexical_cast<uint32_t>(
+        tree.get<std::string>("recordingFormat.clipResolution.height"));
+    const float imageRadius = floatFromText(tree.get<std::string>("recordingFormat.imageRadius"));
+    header.sensorWidth
+        = sensorWidthForImageRadius(imageRadius, header.clipWidth, header.clipHeight);
+
+    if (sixValues(tree, "frameData.interpolationPoints.heights") != interpolationRadii)
+    {
+        throw invalidFormat();
+    }
+    frame.shading = sixValues(tree, "frameData.interpolationPoints.shading");
+    frame.radialDistortion = sixValues(tree, "frameData.interpolationPoints.radialDistortion");
+}
 
 } // namespace
+
+namespace CorrectionData
+{
 
 void JsonParser::parse(const std::string& jsonString, Header& header, Frame& frame)
 {
     Header parsedHeader {};
     Frame parsedFrame {};
+    if (nestsDeeperThan(jsonString, maximumNestingDepth))
+    {
+        throw invalidFormat();
+    }
     try
     {
         std::istringstream stream(jsonString);
