@@ -14,5 +14,7 @@ target_sources(Core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/OpenCL/OpenCLKernel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpenCL/OpenCLKernelHelper.cpp
 )
-lc_embed_text(Core ${CMAKE_CURRENT_LIST_DIR}/Kernels/ShadingCorrection.cl Renderer shadingKernelSource)
-lc_embed_text(Core ${CMAKE_CURRENT_LIST_DIR}/Kernels/DistortionCorrection.cl Renderer distortionKernelSource)
+lc_embed_text(Core ${CMAKE_CURRENT_LIST_DIR}/Kernels/ShadingCorrection.cl
+    Renderer shadingKernelSource)
+lc_embed_text(Core ${CMAKE_CURRENT_LIST_DIR}/Kernels/DistortionCorrection.cl
+    Renderer distortionKernelSource)

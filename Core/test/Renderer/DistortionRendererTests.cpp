@@ -10,7 +10,6 @@
 
 #include "Exception/Exception.h"
 #include "Renderer/DistortionRenderer.h"
-#include "Renderer/RendererExceptions.h"
 #include "RendererTestSupport.h"
 #include "Support/RendererReference.h"
 
@@ -87,16 +86,7 @@ std::pair<unsigned, unsigned> frameSize(const DistortionParameter& p)
 
 std::string frameSizeFailure(const DistortionParameter& p)
 {
-    try
-    {
-        frameSize(p);
-    }
-    catch (const Exception& exception)
-    {
-        return exception.what();
-    }
-    ADD_FAILURE() << "frameSize succeeded";
-    return {};
+    return RendererTest::failureText([&] { frameSize(p); });
 }
 
 } // namespace
@@ -208,17 +198,9 @@ TEST_F(DistortionRendererTest, InvalidRadiusFailsTheRender)
     p.imageRadius = 0.0f;
     p.inverseImageRadius = 21.4f;
     const std::vector<float> input = randomFrame(2, 2, 4);
-    try
-    {
-        render(p, input);
-        FAIL() << "no exception";
-    }
-    catch (const Renderer::NotRenderedException& exception)
-    {
-        EXPECT_EQ(exception.detailedDescription(),
-            "An issue did occur during execution of the distortion correction renderer.\n"
-            "Reason: Image radii of 0 mm and 21.4 mm are invalid and need to be greater than "
-            "zero.\n"
-            "Data Size: 64 bytes\n");
-    }
+    EXPECT_EQ(RendererTest::failureText([&] { render(p, input); }, true),
+        "An issue did occur during execution of the distortion correction renderer.\n"
+        "Reason: Image radii of 0 mm and 21.4 mm are invalid and need to be greater than "
+        "zero.\n"
+        "Data Size: 64 bytes\n");
 }

@@ -17,6 +17,7 @@
 using Renderer::OpenCLDeviceInfo;
 using Renderer::OpenCLKernel;
 using Renderer::OpenCLKernelHelper;
+using RendererTest::failureText;
 
 namespace
 {
@@ -34,16 +35,7 @@ cl_device_id id(std::uintptr_t value) { return reinterpret_cast<cl_device_id>(va
 
 std::string constructionFailure(const std::string& source, const std::string& kernelName)
 {
-    try
-    {
-        OpenCLKernel<float> kernel(source, kernelName, {});
-    }
-    catch (const Exception& exception)
-    {
-        return exception.what();
-    }
-    ADD_FAILURE() << "construction succeeded";
-    return {};
+    return failureText([&] { OpenCLKernel<float>(source, kernelName, {}); });
 }
 
 // Kernels following the layer's argument convention; the element count guards the launch range,
@@ -97,15 +89,8 @@ TEST(OpenCLKernelHelper, PrefersAPlainGpuThenTheLargerComputingPower)
 
 TEST(OpenCLKernelHelper, NoCandidateMeansNoDevice)
 {
-    try
-    {
-        OpenCLKernelHelper::idOfMostPowerfulDevice(std::vector<OpenCLDeviceInfo> {});
-        FAIL() << "no exception";
-    }
-    catch (const Exception& exception)
-    {
-        EXPECT_STREQ(exception.what(), "No devices were found!");
-    }
+    EXPECT_EQ(failureText([] { OpenCLKernelHelper::idOfMostPowerfulDevice({}); }),
+        "No devices were found!");
 }
 
 TEST(OpenCLKernelDetail, LaunchRangeIsTheByteCountInWholeWorkGroups)
@@ -125,16 +110,8 @@ TEST_F(OpenCLKernelTest, SelectedDeviceDescribesItself)
     EXPECT_FALSE(OpenCLKernelHelper::queryDeviceInfo(device, CL_DEVICE_NAME).empty());
     EXPECT_GT(
         OpenCLKernelHelper::queryDeviceInfo<unsigned int>(device, CL_DEVICE_MAX_COMPUTE_UNITS), 0u);
-    try
-    {
-        OpenCLKernelHelper::queryDeviceInfo(device, 0xFFFF);
-        FAIL() << "no exception";
-    }
-    catch (const Exception& exception)
-    {
-        EXPECT_STREQ(exception.what(),
-            "Failed to query length of device info with id 65535! (-30)"); // CL_INVALID_VALUE
-    }
+    EXPECT_EQ(failureText([&] { OpenCLKernelHelper::queryDeviceInfo(device, 0xFFFF); }),
+        "Failed to query length of device info with id 65535! (-30)"); // CL_INVALID_VALUE
 }
 
 TEST_F(OpenCLKernelTest, BuildFailureCarriesStatusAndCompilerLog)
@@ -225,31 +202,16 @@ TEST_F(OpenCLKernelTest, ExecutionFailuresLeaveTheKernelUsable)
         });
     float output = 0.0f;
 
-    try
-    {
-        fill.execute(&output, sizeof(float));
-        FAIL() << "no exception";
-    }
-    catch (const Exception& exception)
-    {
-        EXPECT_STREQ(exception.what(), "Failed to set kernel specific arguments! (-50)");
-    }
+    EXPECT_EQ(failureText([&] { fill.execute(&output, sizeof(float)); }),
+        "Failed to set kernel specific arguments! (-50)");
 
     // The setter's own exceptions pass through unchanged.
     failWithException = true;
     EXPECT_THROW(fill.execute(&output, sizeof(float)), std::runtime_error);
 
     // Refused before anything is read from or written to the host buffer.
-    try
-    {
-        fill.execute(&output, std::size_t { 1 } << 60);
-        FAIL() << "no exception";
-    }
-    catch (const Exception& exception)
-    {
-        EXPECT_STREQ(
-            exception.what(), "Failed to allocate device memory! (1152921504606846976 bytes)");
-    }
+    EXPECT_EQ(failureText([&] { fill.execute(&output, std::size_t { 1 } << 60); }),
+        "Failed to allocate device memory! (1152921504606846976 bytes)");
 
     failWithException = false;
     failWithStatus = false;

@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "Exception/Exception.h"
 #include "Renderer/DistortionRenderer.h"
 #include "Renderer/ShadingRenderer.h"
 
@@ -48,6 +50,22 @@ std::vector<float> randomFrame(unsigned width, unsigned height, unsigned seed);
 inline std::size_t byteSize(const std::vector<float>& buffer)
 {
     return buffer.size() * sizeof(float);
+}
+
+/// The brief (or detailed) description of the Exception that action raises; a test failure if
+/// it raises none.
+template <typename Action> std::string failureText(Action action, bool detailed = false)
+{
+    try
+    {
+        action();
+    }
+    catch (const Exception& exception)
+    {
+        return detailed ? exception.detailedDescription() : exception.what();
+    }
+    ADD_FAILURE() << "no exception";
+    return {};
 }
 
 /// Largest absolute difference, after checking that both frames have the same size.

@@ -12,12 +12,20 @@
 // The launch range covers one work-item per byte of the buffer, not per pixel: every kernel
 // derives its pixel from the global index and returns at once outside the frame.
 
+// The pixel of this work-item; false beyond the frame.
+bool pixelOfWorkItem(uint width, uint height, size_t* x, size_t* y)
+{
+    const size_t index = get_global_id(0);
+    *x = index % width;
+    *y = index / width;
+    return *x < width && *y < height;
+}
+
 // Distance (mm) in the input frame for the distance x (mm) in the output frame.
 float computeResultForQuinticFunction(
     float x, float a0, float a1, float a2, float a3, float a4, float a5)
 {
-    return a0 + a1 * x + a2 * x * x + a3 * x * x * x + a4 * x * x * x * x
-        + a5 * x * x * x * x * x;
+    return a0 + a1 * x + a2 * x * x + a3 * x * x * x + a4 * x * x * x * x + a5 * x * x * x * x * x;
 }
 
 // Distance in mm of a pixel centre from the frame centre. Pixel centres lie at integer
@@ -28,8 +36,7 @@ float distanceFromSensorImageAreaCenter(
 {
     const float centerX = resolution.x / 2.0f - 0.5f;
     const float centerY = resolution.y / 2.0f - 0.5f;
-    const float distance
-        = sqrt(pow(position.x - centerX, 2.0f) + pow(position.y - centerY, 2.0f));
+    const float distance = sqrt(pow(position.x - centerX, 2.0f) + pow(position.y - centerY, 2.0f));
     const float halfDiagonal
         = sqrt(pow((float)resolution.x, 2.0f) + pow((float)resolution.y, 2.0f)) / 2.0f;
     return distance / halfDiagonal * radiusOfUsedSensorImageArea;
@@ -109,10 +116,8 @@ __kernel void distortion(__global const float* input, __global float* output, ui
     uint currentHeight, uint originalWidth, uint originalHeight, float imageRadius, float a0,
     float a1, float a2, float a3, float a4, float a5)
 {
-    const size_t index = get_global_id(0);
-    const size_t x = index % currentWidth;
-    const size_t y = index / currentWidth;
-    if (x >= currentWidth || y >= currentHeight)
+    size_t x, y;
+    if (!pixelOfWorkItem(currentWidth, currentHeight, &x, &y))
     {
         return;
     }
@@ -141,15 +146,15 @@ __kernel void distortionMap(__global float* output, uint currentWidth, uint curr
     uint originalWidth, uint originalHeight, float imageRadius, float a0, float a1, float a2,
     float a3, float a4, float a5)
 {
-    const size_t index = get_global_id(0);
-    const size_t x = index % currentWidth;
-    const size_t y = index / currentWidth;
-    if (x < currentWidth && y < currentHeight)
+    size_t x, y;
+    if (!pixelOfWorkItem(currentWidth, currentHeight, &x, &y))
     {
-        const size_t offset = (y * currentWidth + x) * 4;
-        output[offset + 0] = (float)x / (float)currentWidth;
-        output[offset + 1] = (float)y / (float)currentHeight;
-        output[offset + 2] = 0.0f;
-        output[offset + 3] = 1.0f;
+        return;
     }
+
+    const size_t offset = (y * currentWidth + x) * 4;
+    output[offset + 0] = (float)x / (float)currentWidth;
+    output[offset + 1] = (float)y / (float)currentHeight;
+    output[offset + 2] = 0.0f;
+    output[offset + 3] = 1.0f;
 }

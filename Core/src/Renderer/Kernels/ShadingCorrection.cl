@@ -11,12 +11,20 @@
 // The launch range covers one work-item per byte of the buffer, not per pixel: every kernel
 // derives its pixel from the global index and returns at once outside the frame.
 
+// The pixel of this work-item; false beyond the frame.
+bool pixelOfWorkItem(uint width, uint height, size_t* x, size_t* y)
+{
+    const size_t index = get_global_id(0);
+    *x = index % width;
+    *y = index / width;
+    return *x < width && *y < height;
+}
+
 // Shading in percent at distance x (mm), as a fraction.
 float computeResultForQuinticFunction(
     float x, float a0, float a1, float a2, float a3, float a4, float a5)
 {
-    return (a0 + a1 * x + a2 * x * x + a3 * x * x * x + a4 * x * x * x * x
-               + a5 * x * x * x * x * x)
+    return (a0 + a1 * x + a2 * x * x + a3 * x * x * x + a4 * x * x * x * x + a5 * x * x * x * x * x)
         / 100.0f;
 }
 
@@ -28,8 +36,7 @@ float distanceFromSensorImageAreaCenter(
 {
     const float centerX = resolution.x / 2.0f - 0.5f;
     const float centerY = resolution.y / 2.0f - 0.5f;
-    const float distance
-        = sqrt(pow(position.x - centerX, 2.0f) + pow(position.y - centerY, 2.0f));
+    const float distance = sqrt(pow(position.x - centerX, 2.0f) + pow(position.y - centerY, 2.0f));
     const float halfDiagonal
         = sqrt(pow((float)resolution.x, 2.0f) + pow((float)resolution.y, 2.0f)) / 2.0f;
     return distance / halfDiagonal * radiusOfUsedSensorImageArea;
@@ -50,16 +57,14 @@ __kernel void shading(__global const float* input, __global float* output, uint 
     uint currentHeight, uint originalWidth, uint originalHeight, float imageRadius, float a0,
     float a1, float a2, float a3, float a4, float a5, uchar reverse, float gamma)
 {
-    const size_t index = get_global_id(0);
-    const size_t x = index % currentWidth;
-    const size_t y = index / currentWidth;
-    if (x >= currentWidth || y >= currentHeight)
+    size_t x, y;
+    if (!pixelOfWorkItem(currentWidth, currentHeight, &x, &y))
     {
         return;
     }
 
-    const float factor = shadingFactor((uint2)(currentWidth, currentHeight),
-        (uint2)(x, y), imageRadius, a0, a1, a2, a3, a4, a5, reverse);
+    const float factor = shadingFactor((uint2)(currentWidth, currentHeight), (uint2)(x, y),
+        imageRadius, a0, a1, a2, a3, a4, a5, reverse);
 
     // Colour channels are linearised with gamma, scaled and brought back; alpha is kept.
     const size_t offset = (y * currentWidth + x) * 4;
@@ -77,16 +82,14 @@ __kernel void shadingMap(__global float* output, uint currentWidth, uint current
     uint originalWidth, uint originalHeight, float imageRadius, float a0, float a1, float a2,
     float a3, float a4, float a5, uchar reverse, float gamma)
 {
-    const size_t index = get_global_id(0);
-    const size_t x = index % currentWidth;
-    const size_t y = index / currentWidth;
-    if (x >= currentWidth || y >= currentHeight)
+    size_t x, y;
+    if (!pixelOfWorkItem(currentWidth, currentHeight, &x, &y))
     {
         return;
     }
 
-    const float factor = shadingFactor((uint2)(currentWidth, currentHeight),
-        (uint2)(x, y), imageRadius, a0, a1, a2, a3, a4, a5, reverse);
+    const float factor = shadingFactor((uint2)(currentWidth, currentHeight), (uint2)(x, y),
+        imageRadius, a0, a1, a2, a3, a4, a5, reverse);
 
     const size_t offset = (y * currentWidth + x) * 4;
     output[offset + 0] = factor;
