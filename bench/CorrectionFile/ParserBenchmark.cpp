@@ -15,9 +15,16 @@ namespace
 
 constexpr unsigned int frameCount = 100000;
 
-/// A correction file of a take at 25 fps with a slow focus pull: the lens values drift from
-/// frame to frame, so no two lines are alike.
-std::string generateCorrectionFile()
+enum class Take
+{
+    /// A slow focus pull: the values drift, those of the outer radii in the third decimal from
+    /// line to line, those nearer the centre more slowly; the centre values are fixed (100 and 0).
+    focusPull,
+    /// Every value of every line differs from the line before: no text is seen twice in a row.
+    everyValueChanges,
+};
+
+std::string generateCorrectionFile(Take take)
 {
     std::string text
         = "HEADER_START\n"
@@ -35,30 +42,39 @@ std::string generateCorrectionFile()
     for (unsigned int frame = 0; frame < frameCount; ++frame)
     {
         const double drift = (frame % 1000) / 1000.0;
+        // 0.001 steps that differ between neighbouring lines in every column.
+        const double d[6] = { frame % 2 * 0.001, (frame % 997) / 1000.0, (frame % 991) / 1000.0,
+            (frame % 983) / 1000.0, (frame % 977) / 1000.0, (frame % 971) / 1000.0 };
+        const bool steady = take == Take::focusPull;
+        const double shading[6] = { steady ? 100.0 : 99.9 + d[0], 99.1 - drift, 96.4 - drift,
+            91.8 - 2 * drift, 87.2 - 2 * drift, 80.5 - 3 * drift };
+        const double distortion[6] = { steady ? 0.0 : -d[0], steady ? -0.12 - drift / 10 : -d[1],
+            steady ? -0.51 - drift / 5 : -0.5 - d[2], steady ? -1.13 - drift / 4 : -1.1 - d[3],
+            steady ? -1.64 - drift / 3 : -1.6 - d[4], steady ? -2.42 - drift / 2 : -2.4 - d[5] };
         const unsigned int seconds = frame / 25;
         const int length = std::snprintf(line, sizeof(line),
-            "%u;100.000,%.3f,%.3f,%.3f,%.3f,%.3f;0.000,%.3f,%.3f,%.3f,%.3f,%.3f;%u;%.1f;%.1f;1.00;"
-            "0;"
+            "%u;%.3f,%.3f,%.3f,%.3f,%.3f,%.3f;%.3f,%.3f,%.3f,%.3f,%.3f,%.3f;%u;%.1f;2.8;1.00;0;"
             "%02u.%02u.%02u.%02u\n",
-            frame, 99.1 - drift, 96.4 - drift, 91.8 - 2 * drift, 87.2 - 2 * drift, 80.5 - 3 * drift,
-            -0.12 - drift / 10, -0.51 - drift / 5, -1.13 - drift / 4, -1.64 - drift / 3,
-            -2.42 - drift / 2, 1200 + frame % 3000, 24.0 + (frame % 460) / 10.0, 2.8,
-            10 + seconds / 3600, seconds / 60 % 60, seconds % 60, frame % 25);
+            frame, shading[0], shading[1], shading[2], shading[3], shading[4], shading[5],
+            distortion[0], distortion[1], distortion[2], distortion[3], distortion[4],
+            distortion[5], 1200 + frame % 3000, 24.0 + (frame % 460) / 10.0, 10 + seconds / 3600,
+            seconds / 60 % 60, seconds % 60, frame % 25);
         text.append(line, static_cast<std::size_t>(length));
     }
     return text;
 }
 
-const std::string& correctionFileText()
+const std::string& correctionFileText(Take take)
 {
-    static const std::string text = generateCorrectionFile();
-    return text;
+    static const std::string focusPull = generateCorrectionFile(Take::focusPull);
+    static const std::string everyValueChanges = generateCorrectionFile(Take::everyValueChanges);
+    return take == Take::focusPull ? focusPull : everyValueChanges;
 }
 
-void parseCorrectionFile(benchmark::State& state)
+void parseCorrectionFile(benchmark::State& state, Take take)
 {
-    const std::string& text = correctionFileText();
-    const CorrectionFile::Parser parser;
+    const std::string& text = correctionFileText(take);
+    const CorrectionFile::Parser parser {};
     for (auto _ : state)
     {
         CorrectionData::Content content {};
@@ -72,7 +88,7 @@ void parseCorrectionFile(benchmark::State& state)
 // The baseline: copying the same bytes once, to read the parser's rate as a multiple of it.
 void copyCorrectionFileText(benchmark::State& state)
 {
-    const std::string& text = correctionFileText();
+    const std::string& text = correctionFileText(Take::focusPull);
     std::vector<char> copy(text.size());
     for (auto _ : state)
     {
@@ -84,5 +100,7 @@ void copyCorrectionFileText(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(parseCorrectionFile)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parseCorrectionFile, focusPull, Take::focusPull)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(parseCorrectionFile, everyValueChanges, Take::everyValueChanges)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(copyCorrectionFileText)->Unit(benchmark::kMicrosecond);

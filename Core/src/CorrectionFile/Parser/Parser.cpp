@@ -309,7 +309,7 @@ private:
                 previousTexts[column].reset();
                 return false;
             }
-            previousTexts[column] = std::string(text);
+            previousTexts[column].emplace().assign(text.data(), text.size());
             previousValues[column] = value;
         }
         return true;

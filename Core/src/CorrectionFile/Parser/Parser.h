@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
-#include "CorrectionData/Content.h"
-
 #include <cstdint>
 #include <map>
 #include <string>
+
+#include "CorrectionData/Content.h"
 
 namespace CorrectionFile
 {
@@ -16,9 +16,13 @@ namespace CorrectionFile
 class Parser
 {
 public:
+    /// Header, then body; header errors are reported first.
     void parse(const std::string& text, CorrectionData::Content& content) const;
+    /// Replaces header by the header block of text.
     void parseHeader(const std::string& text, CorrectionData::Header& header) const;
-    void parseBody(const std::string& text, std::map<uint32_t, CorrectionData::Frame>& frames) const;
+    /// Replaces frames by the frame lines of text; of two lines for one frame the later wins.
+    void parseBody(
+        const std::string& text, std::map<uint32_t, CorrectionData::Frame>& frames) const;
 };
 
 } // namespace CorrectionFile
