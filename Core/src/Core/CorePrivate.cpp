@@ -82,6 +82,21 @@ namespace
         return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
     }
 
+    /// The values written one after the other as error texts show them, whatever locale the host
+    /// process set: floats with six significant digits, integers in decimal.
+    template <typename... Values> std::string text(const Values&... values)
+    {
+        std::ostringstream stream;
+        stream.imbue(std::locale::classic());
+        (stream << ... << values);
+        return stream.str();
+    }
+
+    std::string resolutionText(uint32_t width, uint32_t height)
+    {
+        return text(width, "x", height, " px");
+    }
+
     void checkRecordingFormat(const RecordingFormat& format)
     {
         if (format.clipResolutionWidth != 0 && format.clipResolutionHeight != 0
@@ -89,24 +104,14 @@ namespace
         {
             return;
         }
-        std::ostringstream imageAreaSize;
-        std::ostringstream clipResolution;
-        imageAreaSize.imbue(std::locale::classic());
-        clipResolution.imbue(std::locale::classic());
-        imageAreaSize << format.imageAreaWidth << "x" << format.imageAreaHeight << " mm";
-        clipResolution << format.clipResolutionWidth << "x" << format.clipResolutionHeight << " px";
         throw Exception("There is no valid data available for the recording format.",
             ExceptionDetail::DetailLines()
-                    .unquoted("Image Area Size: ", imageAreaSize.str())
-                    .unquoted("Clip Resolution: ", clipResolution.str())
-                    .unquoted("Image Radius: ", format.imageAreaRadius)
-                    .str()
-                + " mm");
-    }
-
-    std::string resolutionText(uint32_t width, uint32_t height)
-    {
-        return std::to_string(width) + "x" + std::to_string(height) + " px";
+                .unquoted("Image Area Size: ",
+                    text(format.imageAreaWidth, "x", format.imageAreaHeight, " mm"))
+                .unquoted("Clip Resolution: ",
+                    resolutionText(format.clipResolutionWidth, format.clipResolutionHeight))
+                .unquoted("Image Radius: ", text(format.imageAreaRadius, " mm"))
+                .str());
     }
 
     void checkFrameDimensions(const FrameData& frameData)
@@ -132,8 +137,8 @@ namespace
             return;
         }
         throw Exception(
-            "Aspect ratio of the current frame is not as expected. Recommended resolution is "
-                + std::to_string(frameData.width) + "x" + std::to_string(expectedHeight) + " px.",
+            text("Aspect ratio of the current frame is not as expected. Recommended resolution is ",
+                frameData.width, "x", expectedHeight, " px."),
             ExceptionDetail::DetailLines()
                 .unquoted(
                     "Current Frame Resolution: ", resolutionText(frameData.width, frameData.height))
@@ -458,8 +463,8 @@ void Core::CorePrivate::render(const float* input, float* output, size_t size)
         throw Exception("The frame buffer is smaller than the current frame.",
             ExceptionDetail::DetailLines()
                 .unquoted("Current Frame Resolution: ", resolutionText(width, height))
-                .unquoted("Required Buffer Size: ", std::to_string(requiredSize) + " bytes")
-                .unquoted("Buffer Size: ", std::to_string(size) + " bytes")
+                .unquoted("Required Buffer Size: ", text(requiredSize, " bytes"))
+                .unquoted("Buffer Size: ", text(size, " bytes"))
                 .str());
     }
 

@@ -22,6 +22,23 @@ void Subject::useCorrectionFile(const std::string& path, const std::string& clip
     source->answers.frameData = TestSupport::makeFrameData(frameWidth, frameHeight);
 }
 
+void Subject::requestCorrections(
+    bool shading, bool shadingReverse, bool distortion, bool distortionReverse)
+{
+    source->answers.shadingCorrection.reset();
+    source->answers.distortionCorrection.reset();
+    if (shading)
+    {
+        source->answers.shadingCorrection
+            = Core::ShadingCorrectionParameter { shadingReverse, false };
+    }
+    if (distortion)
+    {
+        source->answers.distortionCorrection
+            = Core::DistortionCorrectionParameter { distortionReverse, false };
+    }
+}
+
 float Subject::shadingPercent(const Core::FrameData& frameData)
 {
     source->answers.shadingCorrection = Core::ShadingCorrectionParameter { false, true };

@@ -31,6 +31,9 @@ struct Subject
     /// Correction-file mode with the clip the file names, shading removal and a frame.
     void useCorrectionFile(
         const std::string& path, const std::string& clipFileName = "A001C001.mov");
+    /// Corrections of whole frames (no maps), in the given directions.
+    void requestCorrections(
+        bool shading, bool shadingReverse, bool distortion, bool distortionReverse);
     /// The shading in percent of a frame whose shading is uniform, read from a shading map of
     /// the frame (input null).
     float shadingPercent(const Core::FrameData& frameData);

@@ -86,17 +86,8 @@ TEST_P(CoreChain, MatchesTheDoublePrecisionChain)
     const float overscan = 4.0f;
     subject.source->answers.frameData
         = makeFrameData(frameWidth, frameHeight, 12, 0.0f, "", overscan);
-    subject.source->answers.shadingCorrection.reset();
-    if (chainCase.shading)
-    {
-        subject.source->answers.shadingCorrection
-            = Core::ShadingCorrectionParameter { chainCase.shadingReverse, false };
-    }
-    if (chainCase.distortion)
-    {
-        subject.source->answers.distortionCorrection
-            = Core::DistortionCorrectionParameter { chainCase.distortionReverse, false };
-    }
+    subject.requestCorrections(chainCase.shading, chainCase.shadingReverse, chainCase.distortion,
+        chainCase.distortionReverse);
     const std::vector<float> input = CoreTest::syntheticFrame(frameWidth, frameHeight);
     const std::vector<float> output = render(subject, input);
 
@@ -133,9 +124,7 @@ TEST_F(CoreFixture, DistortionFrameSizeMakesRoomForTheUndistortedImage)
     file.frames = { CoreTest::lensFrame(0) };
     Subject subject;
     subject.useCorrectionFile(writeCorrectionFile("size.tlcf", file));
-    subject.source->answers.shadingCorrection.reset();
-    subject.source->answers.distortionCorrection
-        = Core::DistortionCorrectionParameter { false, false };
+    subject.requestCorrections(false, false, true, false);
     uint32_t width = 0;
     uint32_t height = 0;
     ASSERT_TRUE(subject.core->frameSize(width, height)) << subject.detailedError();
@@ -279,17 +268,7 @@ TEST_F(CoreFixture, ObjectsOnSeveralThreadsRenderWhatEachRendersAlone)
     {
         Subject subject;
         subject.useCorrectionFile(clip.path);
-        subject.source->answers.shadingCorrection.reset();
-        if (clip.shading)
-        {
-            subject.source->answers.shadingCorrection
-                = Core::ShadingCorrectionParameter { clip.reverse, false };
-        }
-        if (clip.distortion)
-        {
-            subject.source->answers.distortionCorrection
-                = Core::DistortionCorrectionParameter { clip.reverse, false };
-        }
+        subject.requestCorrections(clip.shading, clip.reverse, clip.distortion, clip.reverse);
         std::vector<std::vector<float>> outputs;
         for (int round = 0; round < rounds; ++round)
         {
