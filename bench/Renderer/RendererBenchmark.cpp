@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -133,12 +134,29 @@ void DistortionRender(benchmark::State& state)
     renderFrames(state, renderer, setDistortion);
 }
 
+// The kernels take squares and the gamma with pow; a CPU runtime's pow is slow. This variant
+// routes every pow through a function that multiplies for the exponents 2 and 1.
+std::string withProductsForPow(const std::string& source)
+{
+    std::string result = "float productPow(float x, float y)\n"
+                         "{\n"
+                         "    return y == 2.0f ? x * x : y == 1.0f ? x : pow(x, y);\n"
+                         "}\n";
+    std::size_t start = 0;
+    for (std::size_t found; (found = source.find("pow(", start)) != std::string::npos;
+         start = found + 4)
+    {
+        result += source.substr(start, found - start) + "productPow(";
+    }
+    return result + source.substr(start);
+}
+
 // The steps of one execution, taken apart: a kernel built the way the renderers build theirs,
 // buffers created for each execution and a launch range of one work-item per byte.
 class ExecutionSteps
 {
 public:
-    ExecutionSteps(const char* source, const char* kernelName)
+    ExecutionSteps(const std::string& source, const char* kernelName)
         : device(Renderer::OpenCLKernelHelper::idOfMostPowerfulDevice())
         , context(device)
         , queue(device, context)
@@ -147,18 +165,26 @@ public:
     {
     }
 
+    // Arguments: width, height, then alternatives to what the renderers do, for comparison: a
+    // launch range of one work-item per pixel instead of per byte, buffers created once instead
+    // of for every execution, and (chosen by the caller) products instead of pow.
     void run(benchmark::State& state, const std::function<cl_int(cl_kernel)>& setOwnArguments)
     {
         Frame frame(static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)));
+        const bool rangePerPixel = state.range(2) != 0;
+        const bool keepBuffers = state.range(3) != 0;
         const std::size_t bytes = frame.bytes();
+        std::optional<Renderer::CLMemory> output;
+        std::optional<Renderer::CLMemory> input;
         double upload = 0.0, launch = 0.0, readBack = 0.0, release = 0.0;
         for (auto _ : state)
         {
             Clock::time_point start = Clock::now();
-            std::optional<Renderer::CLMemory> output(
-                std::in_place, context, CL_MEM_WRITE_ONLY, bytes);
-            std::optional<Renderer::CLMemory> input(
-                std::in_place, context, CL_MEM_READ_ONLY, bytes);
+            if (!output)
+            {
+                output.emplace(context, CL_MEM_WRITE_ONLY, bytes);
+                input.emplace(context, CL_MEM_READ_ONLY, bytes);
+            }
             cl_int status = clEnqueueWriteBuffer(
                 queue, *input, CL_TRUE, 0, bytes, frame.input.data(), 0, nullptr, nullptr);
             upload += millisecondsSince(start);
@@ -166,13 +192,14 @@ public:
             start = Clock::now();
             const cl_mem inputHandle = *input;
             const cl_mem outputHandle = *output;
-            clSetKernelArg(kernel, 0, sizeof(cl_mem), &inputHandle);
-            clSetKernelArg(kernel, 1, sizeof(cl_mem), &outputHandle);
-            setOwnArguments(kernel);
+            status |= clSetKernelArg(kernel, 0, sizeof(cl_mem), &inputHandle);
+            status |= clSetKernelArg(kernel, 1, sizeof(cl_mem), &outputHandle);
+            status |= setOwnArguments(kernel);
             std::size_t localSize = 0;
-            clGetKernelWorkGroupInfo(
+            status |= clGetKernelWorkGroupInfo(
                 kernel, device, CL_KERNEL_WORK_GROUP_SIZE, sizeof(localSize), &localSize, nullptr);
-            const std::size_t globalSize = RendererDetail::globalWorkSize(bytes, localSize);
+            const std::size_t globalSize = RendererDetail::globalWorkSize(
+                rangePerPixel ? bytes / (4 * sizeof(float)) : bytes, localSize);
             status |= clEnqueueNDRangeKernel(
                 queue, kernel, 1, nullptr, &globalSize, &localSize, 0, nullptr, nullptr);
             clFinish(queue);
@@ -189,8 +216,11 @@ public:
             }
 
             start = Clock::now();
-            input.reset();
-            output.reset();
+            if (!keepBuffers)
+            {
+                input.reset();
+                output.reset();
+            }
             release += millisecondsSince(start);
         }
         const double iterations = static_cast<double>(state.iterations());
@@ -211,7 +241,10 @@ private:
 
 void ShadingSteps(benchmark::State& state)
 {
-    static ExecutionSteps steps(Renderer::shadingKernelSource, Renderer::shadingImageKernelName);
+    static ExecutionSteps asBuilt(Renderer::shadingKernelSource, Renderer::shadingImageKernelName);
+    static ExecutionSteps withProducts(
+        withProductsForPow(Renderer::shadingKernelSource), Renderer::shadingImageKernelName);
+    ExecutionSteps& steps = state.range(4) ? withProducts : asBuilt;
     Renderer::ShadingParameter parameter;
     setShading(parameter, Frame(1, 1));
     parameter.currentWidth = static_cast<unsigned>(state.range(0));
@@ -229,8 +262,11 @@ void ShadingSteps(benchmark::State& state)
 
 void DistortionSteps(benchmark::State& state)
 {
-    static ExecutionSteps steps(
+    static ExecutionSteps asBuilt(
         Renderer::distortionKernelSource, Renderer::distortionImageKernelName);
+    static ExecutionSteps withProducts(
+        withProductsForPow(Renderer::distortionKernelSource), Renderer::distortionImageKernelName);
+    ExecutionSteps& steps = state.range(4) ? withProducts : asBuilt;
     Renderer::DistortionParameter parameter;
     setDistortion(parameter, Frame(1, 1));
     parameter.currentWidth = static_cast<unsigned>(state.range(0));
@@ -256,10 +292,16 @@ void MemcpyFrame(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.bytes()));
 }
 
-// 4K frames take most of a second each on a CPU runtime: few iterations.
+// A frame takes seconds on a CPU runtime: few fixed iterations, wall-clock time.
 void frameSizes(benchmark::internal::Benchmark* benchmark)
 {
     benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+void stepVariants(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->Apply(frameSizes)
+        ->ArgNames({ "w", "h", "range_per_pixel", "keep_buffers", "products_for_pow" });
 }
 
 } // namespace
@@ -269,7 +311,16 @@ BENCHMARK(ShadingRender)->Apply(frameSizes)->Args({ 1920, 1080 })->Iterations(5)
 BENCHMARK(ShadingRender)->Apply(frameSizes)->Args({ 3840, 2160 })->Iterations(3);
 BENCHMARK(DistortionRender)->Apply(frameSizes)->Args({ 1920, 1080 })->Iterations(5);
 BENCHMARK(DistortionRender)->Apply(frameSizes)->Args({ 3840, 2160 })->Iterations(3);
-BENCHMARK(ShadingSteps)->Apply(frameSizes)->Args({ 1920, 1080 })->Iterations(5);
-BENCHMARK(ShadingSteps)->Apply(frameSizes)->Args({ 3840, 2160 })->Iterations(3);
-BENCHMARK(DistortionSteps)->Apply(frameSizes)->Args({ 1920, 1080 })->Iterations(5);
-BENCHMARK(DistortionSteps)->Apply(frameSizes)->Args({ 3840, 2160 })->Iterations(3);
+// Steps as the renderers take them, then the alternatives at 1080p.
+BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 0, 0, 0 })->Iterations(5);
+BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 3840, 2160, 0, 0, 0 })->Iterations(3);
+BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 0, 0 })->Iterations(5);
+BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 1, 0 })->Iterations(5);
+BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 0, 0, 1 })->Iterations(5);
+BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 1, 1 })->Iterations(5);
+BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 0, 0, 0 })->Iterations(5);
+BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 3840, 2160, 0, 0, 0 })->Iterations(3);
+BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 0, 0 })->Iterations(5);
+BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 1, 0 })->Iterations(5);
+BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 0, 0, 1 })->Iterations(5);
+BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 1, 1 })->Iterations(5);
