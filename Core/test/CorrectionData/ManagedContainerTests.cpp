@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +150,25 @@ TEST(ManagedContainer, JsonAnswersEveryRequestWithItsOneFrame)
     CorrectionData::Header header {};
     container.headerData(header);
     EXPECT_EQ(header.clipWidth, 1920u);
+}
+
+TEST(ManagedContainer, JsonParsesOnceUnderConcurrentFirstCalls)
+{
+    ManagedContainer container(validJson);
+    std::vector<CorrectionData::Header> headers(4);
+    std::vector<std::thread> threads;
+    for (auto& header : headers)
+    {
+        threads.emplace_back([&] { container.headerData(header); });
+    }
+    for (auto& thread : threads)
+    {
+        thread.join();
+    }
+    for (const auto& header : headers)
+    {
+        EXPECT_EQ(header.cameraModel, "X");
+    }
 }
 
 TEST(ManagedContainer, MalformedJsonFailsOnEveryRequest)

@@ -121,22 +121,23 @@ void ManagedContainer::frameData(Timecode::Timecode timecode, Frame& frame)
 
 void ManagedContainer::parseJsonOnce()
 {
-    // An exception leaves the once-flag unset, so a failed parse is tried again next time.
-    std::call_once(onceFlag,
-        [this]
-        {
-            JsonMetadata metadata;
-            try
-            {
-                metadata = jsonMetadataForString(frameMetadataJSONString);
-            }
-            catch (...)
-            {
-                throw DataNotAvailableException(frameMetadataJSONString);
-            }
-            jsonHeader = std::move(metadata.header);
-            jsonFrame = std::move(metadata.frame);
-        });
+    const std::lock_guard<std::mutex> lock(jsonParseMutex);
+    if (jsonParsed)
+    {
+        return;
+    }
+    JsonMetadata metadata;
+    try
+    {
+        metadata = jsonMetadataForString(frameMetadataJSONString);
+    }
+    catch (...)
+    {
+        throw DataNotAvailableException(frameMetadataJSONString);
+    }
+    jsonHeader = std::move(metadata.header);
+    jsonFrame = std::move(metadata.frame);
+    jsonParsed = true;
 }
 
 std::shared_ptr<Content> ManagedContainer::sharedContent()

@@ -57,7 +57,11 @@ private:
 
     std::shared_ptr<ManagedContainerDataSource> dataSource;
     std::weak_ptr<Content> content;
-    std::once_flag onceFlag;
+    // Guards the JSON parse; the flag stays unset after a failure so that the next call retries.
+    // std::call_once promises the same, but after an exception it hangs under ThreadSanitizer and
+    // on some libstdc++ targets.
+    std::mutex jsonParseMutex;
+    bool jsonParsed = false;
     Header jsonHeader;
     Frame jsonFrame;
 };
