@@ -7,7 +7,7 @@
 
 #include "CorrectionData/Calculations/Calculations.h"
 #include "CorrectionData/CorrectionDataExceptions.h"
-#include "CorrectionData/ThrownDescription.h"
+#include "Support/ThrownDescription.h"
 
 using CorrectionData::Calculations::calculateCoefficients;
 using CorrectionData::Calculations::matrixSize;
@@ -76,9 +76,8 @@ TEST(Calculations, EqualRadiiFailAndLeaveTheOutput)
     const Six x = { 0.0f, 5.0f, 5.0f, 15.0f, 18.0f, 21.4f };
     const Six y = { 1.0f, 2.5f, 3.0f, 4.0f, 5.0f, 6.0f };
     Six coefficients = { 7, 7, 7, 7, 7, 7 };
-    EXPECT_EQ(
-        CorrectionDataTest::thrownDescription<CorrectionData::CoefficentCalculationFailedException>(
-            [&] { calculateCoefficients(x.data(), y.data(), coefficients.data()); }),
+    EXPECT_EQ(TestSupport::thrownDescription<CorrectionData::CoefficentCalculationFailedException>(
+                  [&] { calculateCoefficients(x.data(), y.data(), coefficients.data()); }),
         "Calculation of the polynomial coefficients did fail.\nInput Y: 1 2.5 3 4 5 6\n");
     EXPECT_EQ(coefficients, (Six { 7, 7, 7, 7, 7, 7 }));
 }

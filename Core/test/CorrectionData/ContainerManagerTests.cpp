@@ -11,8 +11,8 @@
 #include "CorrectionData/ContainerManager/ContainerManagerContentCache.h"
 #include "CorrectionData/CorrectionDataExceptions.h"
 #include "CorrectionData/InMemoryContainerManagerDataSource.h"
-#include "CorrectionData/ThrownDescription.h"
 #include "CorrectionFile/CorrectionFileExceptions.h"
+#include "Support/ThrownDescription.h"
 
 using CorrectionData::ContainerManager;
 using CorrectionData::ContainerManagerContentCache;
@@ -117,7 +117,7 @@ TEST_F(ContainerManagerTest, ChosenFileMustNameTheClipOnEveryRequest)
 
     std::shared_ptr<Content> untouched;
     // Cached, yet checked again; names compare case-sensitively.
-    EXPECT_EQ(CorrectionDataTest::thrownDescription<CorrectionData::FileMismatchException>(
+    EXPECT_EQ(TestSupport::thrownDescription<CorrectionData::FileMismatchException>(
                   [&] { shared->shareContent("a001.mov", "/c/A001.tlcf", untouched); }),
         "Correction file does not belong to the clip.\nClip File Name: \"a001.mov\"\n"
         "Correction File Path: \"/c/A001.tlcf\"\n"

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "CorrectionData/Parser/JsonParser.h"
-#include "CorrectionData/ThrownDescription.h"
 #include "Exception/Exception.h"
+#include "Support/ThrownDescription.h"
 
 using CorrectionData::JsonParser;
 
@@ -115,7 +115,7 @@ TEST(JsonParser, EveryFailureIsTheSameErrorAndTouchesNothing)
         header.cameraModel = "untouched";
         CorrectionData::Frame frame {};
         frame.shading[0] = -1.0f;
-        EXPECT_EQ(CorrectionDataTest::thrownDescription<Exception>(
+        EXPECT_EQ(TestSupport::thrownDescription<Exception>(
                       [&] { JsonParser::parse(replaced(edit.from, edit.to), header, frame); }),
             "JSON metadata string has an invalid format.\n")
             << edit.to;

@@ -11,14 +11,14 @@
 #include "CorrectionData/ContainerManager/ContainerManager.h"
 #include "CorrectionData/CorrectionDataExceptions.h"
 #include "CorrectionData/InMemoryContainerManagerDataSource.h"
-#include "CorrectionData/ThrownDescription.h"
+#include "Support/ThrownDescription.h"
 
 using CorrectionData::DataNotAvailableException;
 using CorrectionData::Frame;
 using CorrectionData::ManagedContainer;
 using CorrectionDataTest::contentWithFrames;
 using CorrectionDataTest::InMemoryContainerManagerDataSource;
-using CorrectionDataTest::thrownDescription;
+using TestSupport::thrownDescription;
 
 namespace
 {

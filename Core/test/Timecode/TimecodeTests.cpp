@@ -6,29 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include "Support/ThrownDescription.h"
 #include "Timecode/Timecode.h"
 #include "Timecode/TimecodeExceptions.h"
 
+using TestSupport::thrownDescription;
 using Timecode::InvalidTimecodeException;
 
 namespace
 {
 
 Timecode::Timecode at(const char* text, float rate) { return Timecode::Timecode(text, rate); }
-
-template <typename Operation> std::string thrownDescription(Operation&& operation)
-{
-    try
-    {
-        operation();
-    }
-    catch (const InvalidTimecodeException& exception)
-    {
-        return exception.detailedDescription();
-    }
-    ADD_FAILURE() << "no exception thrown";
-    return {};
-}
 
 } // namespace
 
@@ -80,7 +68,7 @@ TEST(Timecode, RejectsMalformedText)
     {
         EXPECT_THROW(Timecode::Timecode(c.text, c.rate), InvalidTimecodeException) << c.text;
     }
-    EXPECT_EQ(thrownDescription([] { at("00:00:00:24", 23.976f); }),
+    EXPECT_EQ(thrownDescription<InvalidTimecodeException>([] { at("00:00:00:24", 23.976f); }),
         "Timecode object could not be constructed due to invalid format.\n"
         "Timecode String: \"00:00:00:24\"\nFrames per Second: \"23.976\"\n");
 }
@@ -122,7 +110,8 @@ TEST(Timecode, SubtractsAtTheRightRate)
     EXPECT_EQ(at("00:00:01:00", 25.0f) - at("00:00:00:00", 25.0f), 25u);
     EXPECT_EQ(at("00:00:01:00", 0.0f) - at("00:00:00:00", 25.0f), 25u);
     EXPECT_EQ(at("00:00:01:01", 23.976f) - at("00:00:00:00", 23.976f), 25u);
-    EXPECT_EQ(thrownDescription([] { return at("00:00:00:00", 25.0f) - at("00:00:01:00", 25.0f); }),
+    EXPECT_EQ(thrownDescription<InvalidTimecodeException>(
+                  [] { return at("00:00:00:00", 25.0f) - at("00:00:01:00", 25.0f); }),
         "Timecode subtraction could not be performed.\n"
         "Lhs Timecode: \"00:00:00:00@25\"\nRhs Timecode: \"00:00:01:00@25\"\n");
     EXPECT_THROW(at("00:00:01:00", 25.0f) - at("00:00:00:00", 0.0f), InvalidTimecodeException);
@@ -136,8 +125,8 @@ TEST(Timecode, ComparesOnlyComparableRates)
     EXPECT_FALSE(at("10:00:01:00", 25.0f) < at("10:00:00:24", 25.0f));
     EXPECT_NO_THROW(Timecode::Timecode::checkIfTimecodesAreComparableAndThrowIfNeeded(
         at("00:00:00:00", 0.0f), at("00:00:00:00", 0.0f)));
-    EXPECT_EQ(
-        thrownDescription([] { return at("00:00:00:00", 25.0f) == at("00:00:00:00", 29.97f); }),
+    EXPECT_EQ(thrownDescription<InvalidTimecodeException>(
+                  [] { return at("00:00:00:00", 25.0f) == at("00:00:00:00", 29.97f); }),
         "Timecode comparison could not be performed.\n"
         "Lhs Timecode: \"00:00:00:00@25\"\nRhs Timecode: \"00:00:00:00@29.97\"\n");
     EXPECT_THROW(at("00:00:00:00", 25.0f) < at("00:00:00:00", 30.0f), InvalidTimecodeException);

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace CorrectionDataTest
+namespace TestSupport
 {
 
 /// Runs operation, expecting it to throw ExpectedException; returns its detailed description.
@@ -25,4 +25,4 @@ std::string thrownDescription(Operation&& operation)
     return {};
 }
 
-} // namespace CorrectionDataTest
+} // namespace TestSupport
