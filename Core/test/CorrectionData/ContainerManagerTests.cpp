@@ -11,7 +11,6 @@
 #include "CorrectionData/ContainerManager/ContainerManagerContentCache.h"
 #include "CorrectionData/CorrectionDataExceptions.h"
 #include "CorrectionData/InMemoryContainerManagerDataSource.h"
-#include "CorrectionFile/CorrectionFileExceptions.h"
 #include "Support/ThrownDescription.h"
 
 using CorrectionData::ContainerManager;
@@ -95,25 +94,11 @@ TEST(ContainerManagerContentCache, CapacityZeroNeverEvicts)
     EXPECT_EQ(untouched.get(), before);
 }
 
-TEST_F(ContainerManagerTest, ReadsEachFileOnceAcrossBothRoads)
-{
-    auto shared = manager();
-    std::shared_ptr<Content> first, second, chosen;
-    shared->shareContent("/c/A001.mov", first);
-    shared->shareContent("/c/A001.mov", second);
-    shared->shareContent("A001.mov", "/c/A001.tlcf", chosen);
-    EXPECT_EQ(files.readCounts["/c/A001.tlcf"], 1);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(first, chosen);
-}
-
 TEST_F(ContainerManagerTest, ChosenFileMustNameTheClipOnEveryRequest)
 {
     auto shared = manager();
     std::shared_ptr<Content> content;
-    shared->shareContent("A001.mov", "/c/A001.tlcf", content); // video file name
-    shared->shareContent("A001", "/c/A001.tlcf", content); // clip name
-    EXPECT_EQ(files.readCounts["/c/A001.tlcf"], 1);
+    shared->shareContent("A001", "/c/A001.tlcf", content);
 
     std::shared_ptr<Content> untouched;
     // Cached, yet checked again; names compare case-sensitively.
@@ -131,16 +116,6 @@ TEST_F(ContainerManagerTest, ChosenFileMustNameTheClipOnEveryRequest)
             CorrectionData::FileMismatchException);
     }
     EXPECT_EQ(files.readCounts["/c/B001.tlcf"], 2);
-}
-
-TEST_F(ContainerManagerTest, FailuresPassThroughAndCacheNothing)
-{
-    auto shared = manager();
-    std::shared_ptr<Content> content;
-    EXPECT_THROW(shared->shareContent("/c/Z.mov", content), CorrectionFile::NotFoundException);
-    EXPECT_THROW(
-        shared->shareContent("Z.mov", "/c/Z.tlcf", content), CorrectionFile::NotReadableException);
-    EXPECT_FALSE(content);
 }
 
 TEST_F(ContainerManagerTest, ConcurrentRequestsReadOnce)

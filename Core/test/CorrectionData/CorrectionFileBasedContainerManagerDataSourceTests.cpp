@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -148,25 +146,6 @@ TEST_F(CorrectionFiles, EvictsFirstInFirstOutWithTheClipPaths)
     EXPECT_EQ(markerByClipPath(bounded, "C001"), 100.0f);
     EXPECT_EQ(markerByClipPath(bounded, "A001"), 50.0f); // read again; B001 goes
     EXPECT_EQ(markerByClipPath(bounded, "B001"), 50.0f);
-}
-
-TEST_F(CorrectionFiles, ConcurrentRequestsShareOneParse)
-{
-    const auto manager = std::make_shared<CorrectionData::ContainerManager>(fileDataSource(), 100);
-    std::vector<std::shared_ptr<Content>> contents(8);
-    std::vector<std::thread> threads;
-    for (auto& content : contents)
-    {
-        threads.emplace_back([&] { manager->shareContent(clipPath("A001"), content); });
-    }
-    for (auto& thread : threads)
-    {
-        thread.join();
-    }
-    for (const auto& content : contents)
-    {
-        EXPECT_EQ(content, contents.front()); // a second parse would make a second content
-    }
 }
 
 TEST_F(CorrectionFiles, ContainerLooksUpARealFile)
