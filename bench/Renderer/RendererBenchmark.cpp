@@ -82,24 +82,20 @@ void reportAgainstMemcpy(benchmark::State& state, Frame& frame, double totalMill
     state.counters["x_memcpy"] = perFrame / copy;
 }
 
-void setShading(Renderer::ShadingParameter& p, const Frame& frame)
+void setShading(Renderer::ShadingParameter& p, unsigned width, unsigned height)
 {
-    p.currentWidth = frame.width;
-    p.currentHeight = frame.height;
-    p.originalWidth = frame.width;
-    p.originalHeight = frame.height;
+    p.currentWidth = p.originalWidth = width;
+    p.currentHeight = p.originalHeight = height;
     p.imageRadius = 21.4f;
     p.a0 = 100.0f;
     p.a2 = -0.06f;
     p.a4 = -0.00004f;
 }
 
-void setDistortion(Renderer::DistortionParameter& p, const Frame& frame)
+void setDistortion(Renderer::DistortionParameter& p, unsigned width, unsigned height)
 {
-    p.currentWidth = frame.width;
-    p.currentHeight = frame.height;
-    p.originalWidth = frame.width;
-    p.originalHeight = frame.height;
+    p.currentWidth = p.originalWidth = width;
+    p.currentHeight = p.originalHeight = height;
     p.imageRadius = 21.4f;
     p.inverseImageRadius = 21.4f;
     p.a1 = 1.02f;
@@ -111,7 +107,7 @@ template <typename Renderer, typename Configure>
 void renderFrames(benchmark::State& state, Renderer& renderer, Configure configure)
 {
     Frame frame(static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)));
-    configure(renderer.parameter, frame);
+    configure(renderer.parameter, frame.width, frame.height);
     double total = 0.0;
     for (auto _ : state)
     {
@@ -239,17 +235,34 @@ private:
     Renderer::CLKernel kernel;
 };
 
+// A kernel as the renderers build it, and its variant with products for pow, chosen by the
+// fifth benchmark argument.
+class KernelVariants
+{
+public:
+    KernelVariants(const char* source, const char* kernelName)
+        : asBuilt(source, kernelName)
+        , withProducts(withProductsForPow(source), kernelName)
+    {
+    }
+
+    ExecutionSteps& select(const benchmark::State& state)
+    {
+        return state.range(4) ? withProducts : asBuilt;
+    }
+
+private:
+    ExecutionSteps asBuilt;
+    ExecutionSteps withProducts;
+};
+
 void ShadingSteps(benchmark::State& state)
 {
-    static ExecutionSteps asBuilt(Renderer::shadingKernelSource, Renderer::shadingImageKernelName);
-    static ExecutionSteps withProducts(
-        withProductsForPow(Renderer::shadingKernelSource), Renderer::shadingImageKernelName);
-    ExecutionSteps& steps = state.range(4) ? withProducts : asBuilt;
+    static KernelVariants kernels(Renderer::shadingKernelSource, Renderer::shadingImageKernelName);
     Renderer::ShadingParameter parameter;
-    setShading(parameter, Frame(1, 1));
-    parameter.currentWidth = static_cast<unsigned>(state.range(0));
-    parameter.currentHeight = static_cast<unsigned>(state.range(1));
-    steps.run(state,
+    setShading(
+        parameter, static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)));
+    kernels.select(state).run(state,
         [&](cl_kernel kernel)
         {
             Renderer::KernelArguments arguments(kernel, 2);
@@ -262,16 +275,12 @@ void ShadingSteps(benchmark::State& state)
 
 void DistortionSteps(benchmark::State& state)
 {
-    static ExecutionSteps asBuilt(
+    static KernelVariants kernels(
         Renderer::distortionKernelSource, Renderer::distortionImageKernelName);
-    static ExecutionSteps withProducts(
-        withProductsForPow(Renderer::distortionKernelSource), Renderer::distortionImageKernelName);
-    ExecutionSteps& steps = state.range(4) ? withProducts : asBuilt;
     Renderer::DistortionParameter parameter;
-    setDistortion(parameter, Frame(1, 1));
-    parameter.currentWidth = static_cast<unsigned>(state.range(0));
-    parameter.currentHeight = static_cast<unsigned>(state.range(1));
-    steps.run(state,
+    setDistortion(
+        parameter, static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)));
+    kernels.select(state).run(state,
         [&](cl_kernel kernel)
         {
             Renderer::KernelArguments arguments(kernel, 2);

@@ -43,12 +43,7 @@ DistortionParameter parameter(FrameSize size, const std::array<float, 6>& a)
     p.originalHeight = size.height;
     p.imageRadius = 21.4f;
     p.inverseImageRadius = 21.4f;
-    p.a0 = a[0];
-    p.a1 = a[1];
-    p.a2 = a[2];
-    p.a3 = a[3];
-    p.a4 = a[4];
-    p.a5 = a[5];
+    RendererTest::setCoefficients(p, a);
     p.inverseCoefficients = { 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f };
     return p;
 }

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <ostream>
 #include <string>
@@ -37,6 +38,17 @@ struct FrameSize
 inline void PrintTo(const FrameSize& size, std::ostream* stream)
 {
     *stream << size.width << "x" << size.height;
+}
+
+/// Puts a0 … a5, lowest order first, into either renderer's record.
+template <typename Parameter> void setCoefficients(Parameter& p, const std::array<float, 6>& a)
+{
+    p.a0 = a[0];
+    p.a1 = a[1];
+    p.a2 = a[2];
+    p.a3 = a[3];
+    p.a4 = a[4];
+    p.a5 = a[5];
 }
 
 /// Renderers built once for the whole binary (building compiles the kernels, about a second

@@ -36,12 +36,7 @@ ShadingParameter parameter(FrameSize size, const std::array<float, 6>& a, bool r
     p.originalWidth = 1920;
     p.originalHeight = 1080;
     p.imageRadius = 21.4f;
-    p.a0 = a[0];
-    p.a1 = a[1];
-    p.a2 = a[2];
-    p.a3 = a[3];
-    p.a4 = a[4];
-    p.a5 = a[5];
+    RendererTest::setCoefficients(p, a);
     p.reverse = reverse ? 1 : 0;
     p.gamma = 1.0f;
     return p;
