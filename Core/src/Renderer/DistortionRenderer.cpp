@@ -114,10 +114,13 @@ void DistortionRenderer::frameSize(unsigned& width, unsigned& height) const
     // Widen or heighten to the recording format's aspect ratio.
     const float aspect = static_cast<float>(parameter.originalWidth)
         / static_cast<float>(parameter.originalHeight);
-    width = std::max(
-        newWidth, frameDimension(std::ceil(static_cast<float>(newHeight) * aspect), inverseRadius));
-    height = std::max(
-        newHeight, frameDimension(std::ceil(static_cast<float>(newWidth) / aspect), inverseRadius));
+    // Both are computed before either is written, so a failure leaves the caller's sizes alone.
+    const unsigned aspectWidth
+        = frameDimension(std::ceil(static_cast<float>(newHeight) * aspect), inverseRadius);
+    const unsigned aspectHeight
+        = frameDimension(std::ceil(static_cast<float>(newWidth) / aspect), inverseRadius);
+    width = std::max(newWidth, aspectWidth);
+    height = std::max(newHeight, aspectHeight);
 }
 
 void DistortionRenderer::checkParameterAndThrowExceptionIfNeeded() const
