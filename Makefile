@@ -17,6 +17,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+example: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target lens-correct-example
+	$(BUILD_DIR)/examples/lens-correct-example
+
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
