@@ -98,6 +98,21 @@ INSTANTIATE_TEST_SUITE_P(DirectionCoefficientsFrame, ShadingRendererMatchesRefer
         ::testing::Values(FrameSize { 1, 1 }, FrameSize { 3, 2 }, FrameSize { 2, 3 },
             FrameSize { 16, 9 }, FrameSize { 33, 17 }, FrameSize { 64, 48 })));
 
+TEST_F(ShadingRendererTest, GammaOtherThanOneLinearisesAroundTheFactor)
+{
+    // The pipeline always sets gamma 1, where the kernel skips its powers; the other path must
+    // still apply the factor to linearised values.
+    const std::vector<float> input = randomFrame(33, 17, 3);
+    for (const bool reverse : { false, true })
+    {
+        ShadingParameter p = parameter({ 33, 17 }, coefficientSets[1], reverse);
+        p.gamma = 2.2f;
+        // Two single-precision powers, each good to a few units in the last place.
+        EXPECT_LT(
+            maximumDifference(render(p, input), TestSupport::referenceShading(p, input)), 2e-5);
+    }
+}
+
 TEST_F(ShadingRendererTest, ShadingIdentityKeepsTheFrame)
 {
     const std::vector<float> input = randomFrame(5, 3, 1);
