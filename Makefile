@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test example bench format clean test-asan test-tsan fuzz fuzz-smoke ci
+.PHONY: all deps configure build test example bench format clean test-asan test-tsan fuzz fuzz-smoke check-format ci
 
 all: build
 
@@ -39,8 +39,11 @@ fuzz: deps
 fuzz-smoke: deps
 	./scripts/fuzz.sh run $(FUZZ_SECONDS)
 
+check-format: deps
+	./scripts/check-format.sh
+
 # Everything CI runs.
-ci: test test-asan test-tsan fuzz-smoke
+ci: check-format test test-asan test-tsan fuzz-smoke
 
 bench: build
 	./scripts/run-benchmarks.sh $(BUILD_DIR)

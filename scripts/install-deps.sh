@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
+  clang clang-format libclang-rt-dev
   libboost-dev libboost-filesystem-dev libboost-system-dev
   liblapack-dev libopenblas-dev
   libgtest-dev libgmock-dev libbenchmark-dev

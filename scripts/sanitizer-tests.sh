@@ -24,7 +24,7 @@ case "$kind" in
       -DLC_BUILD_BENCHMARKS=OFF > /dev/null
     cmake --build "$dir" -j "$jobs"
     export TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
-    (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 900 -R 'Concurren|Thread')
+    (cd "$dir" && ctest --output-on-failure -j "$jobs" --timeout 900 -R 'Concurrent|SeveralThreads')
     ;;
   *)
     echo "usage: $0 asan|tsan" >&2

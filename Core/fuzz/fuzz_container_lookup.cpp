@@ -2,16 +2,16 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // Input: a correction file. When it parses, frames are looked up through a managed container by
 // frame number and by timecode, at numbers and timecodes derived from the file itself.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
 #include "CorrectionData/Container/ManagedContainer.h"
 #include "CorrectionData/CorrectionDataExceptions.h"
 #include "CorrectionFile/CorrectionFileExceptions.h"
 #include "CorrectionFile/Parser/Parser.h"
 #include "Timecode/TimecodeExceptions.h"
-
-#include <cstdint>
-#include <cstdlib>
-#include <memory>
-#include <string>
 
 namespace
 {
@@ -60,8 +60,8 @@ const CorrectionData::Frame* expectedFrame(const CorrectionData::Content& conten
     return found;
 }
 
-void lookUpByNumber(CorrectionData::ManagedContainer& container,
-    const CorrectionData::Content& content, uint32_t n)
+void lookUpByNumber(
+    CorrectionData::ManagedContainer& container, const CorrectionData::Content& content, uint32_t n)
 {
     const CorrectionData::Frame* expected = expectedFrame(content, n);
     CorrectionData::Frame frame;

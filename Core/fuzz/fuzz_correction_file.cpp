@@ -1,13 +1,13 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
 // Input: the bytes of a correction file.
-#include "CorrectionFile/CorrectionFileExceptions.h"
-#include "CorrectionFile/Parser/Parser.h"
-
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+
+#include "CorrectionFile/CorrectionFileExceptions.h"
+#include "CorrectionFile/Parser/Parser.h"
 
 namespace
 {

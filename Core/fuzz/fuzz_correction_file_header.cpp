@@ -1,12 +1,12 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
 // Input: the bytes of a correction file; only its header is parsed, as the finder does.
-#include "CorrectionFile/CorrectionFileExceptions.h"
-#include "CorrectionFile/Parser/Parser.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+
+#include "CorrectionFile/CorrectionFileExceptions.h"
+#include "CorrectionFile/Parser/Parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

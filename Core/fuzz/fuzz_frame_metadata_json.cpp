@@ -1,12 +1,12 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
 // Input: a frame metadata JSON text.
-#include "CorrectionData/Parser/JsonParser.h"
-#include "Exception/Exception.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+
+#include "CorrectionData/Parser/JsonParser.h"
+#include "Exception/Exception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,13 +1,13 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
 // Input: four bytes of frame rate (a float, any bit pattern), then the timecode text.
-#include "Timecode/Timecode.h"
-#include "Timecode/TimecodeExceptions.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "Timecode/Timecode.h"
+#include "Timecode/TimecodeExceptions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     float framesPerSecond = 0.0f;
     std::memcpy(&framesPerSecond, data, sizeof(float));
-    const std::string text(reinterpret_cast<const char*>(data) + sizeof(float), size - sizeof(float));
+    const std::string text(
+        reinterpret_cast<const char*>(data) + sizeof(float), size - sizeof(float));
 
     try
     {

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
-#include "CorrectionData/Frame.h"
-#include "CorrectionData/Header.h"
-
 #include <cstdint>
 #include <map>
+
+#include "CorrectionData/Frame.h"
+#include "CorrectionData/Header.h"
 
 namespace CorrectionData
 {

@@ -2,55 +2,55 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "CorrectionData/CorrectionDataExceptions.h"
 
-#include "Exception/DetailLines.h"
-
 #include <locale>
 #include <sstream>
+
+#include "Exception/DetailLines.h"
 
 namespace CorrectionData
 {
 
 namespace
 {
-const char* const headerNotAvailableBrief = "Header of the metadata is not available.";
-const char* const frameNotAvailableBrief = "Metadata for the frame is not available.";
-const char* const fileMismatchBrief = "Correction file does not belong to the clip.";
-const char* const coefficientCalculationBrief
-    = "Calculation of the polynomial coefficients did fail.";
+    const char* const headerNotAvailableBrief = "Header of the metadata is not available.";
+    const char* const frameNotAvailableBrief = "Metadata for the frame is not available.";
+    const char* const fileMismatchBrief = "Correction file does not belong to the clip.";
+    const char* const coefficientCalculationBrief
+        = "Calculation of the polynomial coefficients did fail.";
 
-// Mirrors Calculations::matrixSize; kept local so errors do not depend on the fit.
-constexpr int inputValueCount = 6;
+    // Mirrors Calculations::matrixSize; kept local so errors do not depend on the fit.
+    constexpr int inputValueCount = 6;
 
-std::string withReason(const char* brief, const std::string& reason)
-{
-    return reason.empty() ? std::string(brief) : std::string(brief) + " " + reason;
-}
-
-std::string clipPathDetails(const std::string& clipFilePath)
-{
-    return ExceptionDetail::DetailLines().quoted("Clip File Path: ", clipFilePath).str();
-}
-
-ExceptionDetail::DetailLines correctionFileLines(
-    const std::string& clipFileName, const std::string& correctionFilePath)
-{
-    ExceptionDetail::DetailLines lines;
-    lines.quoted("Clip File Name: ", clipFileName)
-        .quoted("Correction File Path: ", correctionFilePath);
-    return lines;
-}
-
-std::string inputYDetails(const float* inputY)
-{
-    std::ostringstream stream;
-    stream.imbue(std::locale::classic());
-    stream << "Input Y:";
-    for (int i = 0; i < inputValueCount; ++i)
+    std::string withReason(const char* brief, const std::string& reason)
     {
-        stream << ' ' << inputY[i];
+        return reason.empty() ? std::string(brief) : std::string(brief) + " " + reason;
     }
-    return stream.str();
-}
+
+    std::string clipPathDetails(const std::string& clipFilePath)
+    {
+        return ExceptionDetail::DetailLines().quoted("Clip File Path: ", clipFilePath).str();
+    }
+
+    ExceptionDetail::DetailLines correctionFileLines(
+        const std::string& clipFileName, const std::string& correctionFilePath)
+    {
+        ExceptionDetail::DetailLines lines;
+        lines.quoted("Clip File Name: ", clipFileName)
+            .quoted("Correction File Path: ", correctionFilePath);
+        return lines;
+    }
+
+    std::string inputYDetails(const float* inputY)
+    {
+        std::ostringstream stream;
+        stream.imbue(std::locale::classic());
+        stream << "Input Y:";
+        for (int i = 0; i < inputValueCount; ++i)
+        {
+            stream << ' ' << inputY[i];
+        }
+        return stream.str();
+    }
 } // namespace
 
 DataNotAvailableException::DataNotAvailableException(
@@ -105,8 +105,8 @@ DataNotAvailableException::DataNotAvailableException(const std::string& clipFile
 }
 
 DataNotAvailableException::DataNotAvailableException(const std::string& jsonString)
-    : Exception(
-        frameNotAvailableBrief, ExceptionDetail::DetailLines().quoted("JSON String: ", jsonString).str())
+    : Exception(frameNotAvailableBrief,
+        ExceptionDetail::DetailLines().quoted("JSON String: ", jsonString).str())
 {
 }
 

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
-#include "Exception/Exception.h"
-#include "Timecode/Timecode.h"
-
 #include <cstdint>
 #include <string>
+
+#include "Exception/Exception.h"
+#include "Timecode/Timecode.h"
 
 namespace CorrectionData
 {
@@ -24,12 +24,13 @@ public:
         const std::string& clipFilePath, Timecode::Timecode timecode, const std::string& reason);
 
     // Correction-file forms.
-    DataNotAvailableException(const std::string& clipFileName, const std::string& correctionFilePath,
+    DataNotAvailableException(const std::string& clipFileName,
+        const std::string& correctionFilePath, const std::string& reason);
+    DataNotAvailableException(const std::string& clipFileName,
+        const std::string& correctionFilePath, uint32_t frameNumber, const std::string& reason);
+    DataNotAvailableException(const std::string& clipFileName,
+        const std::string& correctionFilePath, Timecode::Timecode timecode,
         const std::string& reason);
-    DataNotAvailableException(const std::string& clipFileName, const std::string& correctionFilePath,
-        uint32_t frameNumber, const std::string& reason);
-    DataNotAvailableException(const std::string& clipFileName, const std::string& correctionFilePath,
-        Timecode::Timecode timecode, const std::string& reason);
 
     // JSON form; no reason.
     explicit DataNotAvailableException(const std::string& jsonString);

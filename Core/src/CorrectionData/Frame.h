@@ -13,9 +13,9 @@ namespace CorrectionData
 struct Frame
 {
     uint32_t frameNumber = 0;
-    std::array<float, 6> shading {};          ///< Percent, 0 to 100.
+    std::array<float, 6> shading {}; ///< Percent, 0 to 100.
     std::array<float, 6> radialDistortion {}; ///< At most 100 in absolute value.
-    std::string timecode;                     ///< As written in the file, with '.' made ':'.
+    std::string timecode; ///< As written in the file, with '.' made ':'.
 };
 
 } // namespace CorrectionData

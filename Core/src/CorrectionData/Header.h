@@ -26,7 +26,7 @@ struct Header
     std::string clipName;
     std::string videoFileName; ///< Never empty after a successful correction file parse.
     uint32_t clipDurationFrames = 0;
-    uint32_t clipWidth = 0;  ///< Pixels.
+    uint32_t clipWidth = 0; ///< Pixels.
     uint32_t clipHeight = 0; ///< Pixels.
     // Timecode.
     float tcFps = 0.0f; ///< Greater than 0 after a successful correction file parse.

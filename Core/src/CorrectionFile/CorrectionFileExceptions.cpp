@@ -9,33 +9,35 @@ namespace CorrectionFile
 
 namespace
 {
-const char* const notReadableBrief = "Correction file could not be read.";
-const char* const invalidFormatBrief
-    = "Correction file could not be parsed due to an invalid format.";
-const char* const notFoundBrief = "Correction file could not be found.";
+    const char* const notReadableBrief = "Correction file could not be read.";
+    const char* const invalidFormatBrief
+        = "Correction file could not be parsed due to an invalid format.";
+    const char* const notFoundBrief = "Correction file could not be found.";
 
-std::string searchedDirectoriesDetails(
-    const std::string& clipFilePath, const std::vector<std::string>& searchedDirectoryPaths)
-{
-    ExceptionDetail::DetailLines lines;
-    lines.quoted("Clip File Path: ", clipFilePath);
-    lines.unquoted("Searched Directory Paths:", "");
-    for (const auto& path : searchedDirectoryPaths)
+    std::string searchedDirectoriesDetails(
+        const std::string& clipFilePath, const std::vector<std::string>& searchedDirectoryPaths)
     {
-        lines.quoted("\t", path);
+        ExceptionDetail::DetailLines lines;
+        lines.quoted("Clip File Path: ", clipFilePath);
+        lines.unquoted("Searched Directory Paths:", "");
+        for (const auto& path : searchedDirectoryPaths)
+        {
+            lines.quoted("\t", path);
+        }
+        return lines.str();
     }
-    return lines.str();
-}
 } // namespace
 
 NotReadableException::NotReadableException(const std::string& filePath)
-    : Exception(notReadableBrief, ExceptionDetail::DetailLines().quoted("File Path: ", filePath).str())
+    : Exception(
+        notReadableBrief, ExceptionDetail::DetailLines().quoted("File Path: ", filePath).str())
     , filePath(filePath)
 {
 }
 
 InvalidFormatException::InvalidFormatException(const std::string& reason)
-    : Exception(invalidFormatBrief, ExceptionDetail::DetailLines().unquoted("Reason: ", reason).str())
+    : Exception(
+        invalidFormatBrief, ExceptionDetail::DetailLines().unquoted("Reason: ", reason).str())
 {
 }
 

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
-#include "Exception/Exception.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "Exception/Exception.h"
 
 namespace CorrectionFile
 {

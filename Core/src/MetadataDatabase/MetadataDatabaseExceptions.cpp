@@ -7,8 +7,9 @@
 namespace MetadataDatabase
 {
 
-CameraManufacturerContainerFormatMismatchException::CameraManufacturerContainerFormatMismatchException(
-    std::string metadataKind, std::string cameraManufacturer, std::string containerFormat)
+CameraManufacturerContainerFormatMismatchException::
+    CameraManufacturerContainerFormatMismatchException(
+        std::string metadataKind, std::string cameraManufacturer, std::string containerFormat)
     : Exception("Camera manufacturer and container format could not be found in the recording "
                 "format database.",
         ExceptionDetail::DetailLines()

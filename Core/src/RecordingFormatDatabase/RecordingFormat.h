@@ -10,9 +10,9 @@ namespace RecordingFormatDatabase
 /// The sensor image area a recording format uses and the clip resolution it records.
 struct RecordingFormat
 {
-    float imageAreaWidth = 0.0f;  ///< mm
+    float imageAreaWidth = 0.0f; ///< mm
     float imageAreaHeight = 0.0f; ///< mm
-    uint32_t clipResolutionWidth = 0;  ///< pixels
+    uint32_t clipResolutionWidth = 0; ///< pixels
     uint32_t clipResolutionHeight = 0; ///< pixels
     float imageAreaRadius = 0.0f; ///< Half the image area diagonal, mm.
 };

@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
-#include "Exception/Exception.h"
-
 #include <string>
+
+#include "Exception/Exception.h"
 
 namespace RecordingFormatDatabase
 {
@@ -18,7 +18,8 @@ public:
 class CameraManufacturerModelMismatchException : public Exception
 {
 public:
-    CameraManufacturerModelMismatchException(std::string cameraManufacturer, std::string cameraModel);
+    CameraManufacturerModelMismatchException(
+        std::string cameraManufacturer, std::string cameraModel);
 };
 
 } // namespace RecordingFormatDatabase

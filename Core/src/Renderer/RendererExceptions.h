@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
-#include "Exception/Exception.h"
-
 #include <string>
+
+#include "Exception/Exception.h"
 
 namespace Renderer
 {

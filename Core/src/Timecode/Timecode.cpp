@@ -2,16 +2,16 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "Timecode/Timecode.h"
 
-#include "Timecode/TimecodeExceptions.h"
-
-#include <boost/algorithm/string/split.hpp>
-#include <boost/lexical_cast.hpp>
-
 #include <cmath>
 #include <iomanip>
 #include <locale>
 #include <sstream>
 #include <vector>
+
+#include <boost/algorithm/string/split.hpp>
+#include <boost/lexical_cast.hpp>
+
+#include "Timecode/TimecodeExceptions.h"
 
 namespace Timecode
 {
@@ -19,33 +19,33 @@ namespace Timecode
 namespace
 {
 
-InvalidTimecodeException invalidTimecodeExceptionDueToInvalidFormat(
-    const char* timecodeString, float framesPerSecond)
-{
-    return InvalidTimecodeException(
-        "Timecode object could not be constructed due to invalid format.", timecodeString,
-        framesPerSecond);
-}
+    InvalidTimecodeException invalidTimecodeExceptionDueToInvalidFormat(
+        const char* timecodeString, float framesPerSecond)
+    {
+        return InvalidTimecodeException(
+            "Timecode object could not be constructed due to invalid format.", timecodeString,
+            framesPerSecond);
+    }
 
-InvalidTimecodeException invalidTimecodeExceptionDueToInvalidTimecodesForSubstraction(
-    const Timecode& lhs, const Timecode& rhs)
-{
-    return InvalidTimecodeException(
-        "Timecode subtraction could not be performed.", lhs.string(true), rhs.string(true));
-}
+    InvalidTimecodeException invalidTimecodeExceptionDueToInvalidTimecodesForSubstraction(
+        const Timecode& lhs, const Timecode& rhs)
+    {
+        return InvalidTimecodeException(
+            "Timecode subtraction could not be performed.", lhs.string(true), rhs.string(true));
+    }
 
-// The whole-frame rate: 24 for 23.976, 30 for 29.97. Only called with rates above 0; rates beyond
-// the unsigned range (infinity included) saturate instead of overflowing the conversion.
-uint32_t wholeFrameRate(float framesPerSecond)
-{
-    const double rate = std::ceil(static_cast<double>(framesPerSecond));
-    return rate >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(rate);
-}
+    // The whole-frame rate: 24 for 23.976, 30 for 29.97. Only called with rates above 0; rates
+    // beyond the unsigned range (infinity included) saturate instead of overflowing the conversion.
+    uint32_t wholeFrameRate(float framesPerSecond)
+    {
+        const double rate = std::ceil(static_cast<double>(framesPerSecond));
+        return rate >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(rate);
+    }
 
-uint32_t secondsOf(const Timecode& timecode)
-{
-    return timecode.hours * 3600u + timecode.minutes * 60u + timecode.seconds;
-}
+    uint32_t secondsOf(const Timecode& timecode)
+    {
+        return timecode.hours * 3600u + timecode.minutes * 60u + timecode.seconds;
+    }
 
 } // namespace
 
@@ -123,7 +123,8 @@ Timecode& Timecode::operator+=(const uint32_t& frameCount)
     return *this;
 }
 
-void Timecode::checkIfTimecodesAreComparableAndThrowIfNeeded(const Timecode& lhs, const Timecode& rhs)
+void Timecode::checkIfTimecodesAreComparableAndThrowIfNeeded(
+    const Timecode& lhs, const Timecode& rhs)
 {
     const bool exactlyOnePositive = (lhs.framesPerSecond > 0.0f) != (rhs.framesPerSecond > 0.0f);
     if (lhs.framesPerSecond == rhs.framesPerSecond || exactlyOnePositive)

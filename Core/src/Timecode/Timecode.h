@@ -24,7 +24,8 @@ public:
 
     /// Throws Timecode::InvalidTimecodeException unless the rates are equal or exactly one is
     /// greater than 0.
-    static void checkIfTimecodesAreComparableAndThrowIfNeeded(const Timecode& lhs, const Timecode& rhs);
+    static void checkIfTimecodesAreComparableAndThrowIfNeeded(
+        const Timecode& lhs, const Timecode& rhs);
 
     uint32_t hours = 0;
     uint32_t minutes = 0;

@@ -2,23 +2,23 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "Timecode/TimecodeExceptions.h"
 
-#include "Exception/DetailLines.h"
-
 #include <locale>
 #include <sstream>
+
+#include "Exception/DetailLines.h"
 
 namespace Timecode
 {
 
 namespace
 {
-std::string floatText(float value)
-{
-    std::ostringstream stream;
-    stream.imbue(std::locale::classic());
-    stream << value;
-    return stream.str();
-}
+    std::string floatText(float value)
+    {
+        std::ostringstream stream;
+        stream.imbue(std::locale::classic());
+        stream << value;
+        return stream.str();
+    }
 } // namespace
 
 InvalidTimecodeException::InvalidTimecodeException(

@@ -1,13 +1,13 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
+#include <gtest/gtest.h>
+
 #include "CorrectionData/CorrectionDataExceptions.h"
 #include "CorrectionFile/CorrectionFileExceptions.h"
 #include "Exception/Exception.h"
 #include "MetadataDatabase/MetadataDatabaseExceptions.h"
 #include "RecordingFormatDatabase/RecordingFormatDatabaseExceptions.h"
 #include "Renderer/RendererExceptions.h"
-
-#include <gtest/gtest.h>
 
 TEST(Exception, DetailedDescriptionEndsWithOneLineFeed)
 {
@@ -59,8 +59,8 @@ TEST(Exception, DataNotAvailableAppendsNonEmptyReason)
 TEST(Exception, DataNotAvailableWithTimecode)
 {
     const Timecode::Timecode timecode("10:00:00:12", 25.0f);
-    EXPECT_EQ(CorrectionData::DataNotAvailableException("/c/A.mov", timecode, "")
-                  .detailedDescription(),
+    EXPECT_EQ(
+        CorrectionData::DataNotAvailableException("/c/A.mov", timecode, "").detailedDescription(),
         "Metadata for the frame is not available.\nClip File Path: \"/c/A.mov\"\n"
         "Timecode: \"10:00:00:12\"\n");
 }
@@ -73,16 +73,19 @@ TEST(Exception, OtherFixedTexts)
         "Correction File Path: \"/c/A.tlcf\"\nClip File Name in Correction File: \"A001.mov\"\n");
     const float y[6] = { 0.0f, 5.0f, 23.976f, 29.97f, 100.0f, -1.5f };
     EXPECT_EQ(CorrectionData::CoefficentCalculationFailedException(y).detailedDescription(),
-        "Calculation of the polynomial coefficients did fail.\nInput Y: 0 5 23.976 29.97 100 -1.5\n");
+        "Calculation of the polynomial coefficients did fail.\nInput Y: 0 5 23.976 29.97 100 "
+        "-1.5\n");
     EXPECT_EQ(RecordingFormatDatabase::CameraManufacturerModelMismatchException("ARRI", "X")
                   .detailedDescription(),
         "Camera manufacturer and model could not be found in the recording format database.\n"
         "Camera Manufacturer: \"ARRI\"\nCamera Model: \"X\"\n");
-    EXPECT_EQ(RecordingFormatDatabase::CameraManufacturerNotFoundException("Y").detailedDescription(),
+    EXPECT_EQ(
+        RecordingFormatDatabase::CameraManufacturerNotFoundException("Y").detailedDescription(),
         "Camera manufacturer could not be found in the recording format database.\n"
         "Camera Manufacturer: \"Y\"\n");
     EXPECT_EQ(MetadataDatabase::CameraManufacturerContainerFormatMismatchException("Clip", "M", "C")
                   .detailedDescription(),
         "Camera manufacturer and container format could not be found in the recording format "
-        "database.\nMetadata Kind: \"Clip\"\nCamera Manufacturer: \"M\"\nContainer Format: \"C\"\n");
+        "database.\nMetadata Kind: \"Clip\"\nCamera Manufacturer: \"M\"\nContainer Format: "
+        "\"C\"\n");
 }

@@ -2,10 +2,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "Support/TemporaryDirectory.h"
 
-#include <boost/filesystem.hpp>
-
 #include <fstream>
 #include <stdexcept>
+
+#include <boost/filesystem.hpp>
 
 namespace fs = boost::filesystem;
 

@@ -2,10 +2,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
+#include <string>
+
 #include "CorrectionFile/Finder/Finder.h"
 #include "CorrectionFile/Finder/LevelOfDepth.h"
-
-#include <string>
 
 namespace CorrectionFile
 {

@@ -30,10 +30,7 @@ float computeResultForQuinticFunction(
 
 // v * v rather than pow(v, 2.0f): the same value (pow's own error bound is looser), and CPU
 // runtimes turn pow into a library call per work-item that took most of the frame time.
-float square(float v)
-{
-    return v * v;
-}
+float square(float v) { return v * v; }
 
 // Distance in mm of a pixel centre from the frame centre. Pixel centres lie at integer
 // positions, so the centre of an even-sized frame falls between pixels. Half the frame's

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Fails when a tracked source differs from clang-format's output, or when a kernel does not
+# compile as OpenCL C 1.2 (syntax only; no device needed).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+clang-format --dry-run --Werror $(git ls-files '*.h' '*.cpp' '*.cl')
+for kernel in $(git ls-files '*.cl'); do
+  clang -x cl -cl-std=CL1.2 -fsyntax-only "$kernel"
+done
+echo "format and kernel syntax: ok"
