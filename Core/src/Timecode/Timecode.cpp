@@ -42,9 +42,23 @@ namespace
         return rate >= 4294967295.0 ? 4294967295u : static_cast<uint32_t>(rate);
     }
 
-    uint32_t secondsOf(const Timecode& timecode)
+    // Counts are taken in 64 bits: hour counts are not limited, and in 32 bits a timecode of a
+    // few ten thousand hours would wrap round to an early one and compare or subtract wrongly.
+    uint64_t secondsOf(const Timecode& timecode)
     {
-        return timecode.hours * 3600u + timecode.minutes * 60u + timecode.seconds;
+        return uint64_t { timecode.hours } * 3600u + uint64_t { timecode.minutes } * 60u
+            + timecode.seconds;
+    }
+
+    // The frame count of a timecode at a whole-frame rate, plus extra frames; false when it does
+    // not fit 64 bits (absurd rates only).
+    bool frameCountOf(
+        const Timecode& timecode, uint32_t rate, uint32_t extraFrames, uint64_t& frameCount)
+    {
+        uint64_t count = 0;
+        return !__builtin_mul_overflow(secondsOf(timecode), uint64_t { rate }, &count)
+            && !__builtin_add_overflow(count, uint64_t { timecode.frames } + extraFrames, &count)
+            && (frameCount = count, true);
     }
 
 } // namespace
@@ -107,19 +121,20 @@ Timecode& Timecode::operator+=(const uint32_t& frameCount)
     {
         return *this;
     }
-    const uint32_t rate = wholeFrameRate(framesPerSecond);
-    // Absurd rates wrap the unsigned divisors to 0; there is nothing sensible to carry then.
-    if (rate * 3600u == 0 || rate * 60u == 0)
+    const uint64_t rate = wholeFrameRate(framesPerSecond);
+    uint64_t count = 0;
+    if (!frameCountOf(*this, static_cast<uint32_t>(rate), frameCount, count)
+        || count / (rate * 3600u) > UINT32_MAX)
     {
-        return *this;
+        throw InvalidTimecodeException(
+            "Timecode addition could not be performed.", string(true), framesPerSecond);
     }
-    const uint32_t count = secondsOf(*this) * rate + frames + frameCount;
-    hours = count / (rate * 3600u);
-    uint32_t remainder = count % (rate * 3600u);
-    minutes = remainder / (rate * 60u);
+    hours = static_cast<uint32_t>(count / (rate * 3600u));
+    uint64_t remainder = count % (rate * 3600u);
+    minutes = static_cast<uint32_t>(remainder / (rate * 60u));
     remainder %= rate * 60u;
-    seconds = remainder / rate;
-    frames = remainder % rate;
+    seconds = static_cast<uint32_t>(remainder / rate);
+    frames = static_cast<uint32_t>(remainder % rate);
     return *this;
 }
 
@@ -151,13 +166,14 @@ uint32_t operator-(const Timecode& lhs, const Timecode& rhs)
         throw invalidTimecodeExceptionDueToInvalidTimecodesForSubstraction(lhs, rhs);
     }
     const uint32_t rate = wholeFrameRate(rhs.framesPerSecond);
-    const uint32_t lhsCount = secondsOf(lhs) * rate + lhs.frames;
-    const uint32_t rhsCount = secondsOf(rhs) * rate + rhs.frames;
-    if (lhsCount < rhsCount)
+    uint64_t lhsCount = 0;
+    uint64_t rhsCount = 0;
+    if (!frameCountOf(lhs, rate, 0, lhsCount) || !frameCountOf(rhs, rate, 0, rhsCount)
+        || lhsCount < rhsCount || lhsCount - rhsCount > UINT32_MAX)
     {
         throw invalidTimecodeExceptionDueToInvalidTimecodesForSubstraction(lhs, rhs);
     }
-    return lhsCount - rhsCount;
+    return static_cast<uint32_t>(lhsCount - rhsCount);
 }
 
 bool operator==(const Timecode& lhs, const Timecode& rhs)
@@ -170,8 +186,8 @@ bool operator==(const Timecode& lhs, const Timecode& rhs)
 bool operator<(const Timecode& lhs, const Timecode& rhs)
 {
     Timecode::checkIfTimecodesAreComparableAndThrowIfNeeded(lhs, rhs);
-    const uint32_t lhsSeconds = secondsOf(lhs);
-    const uint32_t rhsSeconds = secondsOf(rhs);
+    const uint64_t lhsSeconds = secondsOf(lhs);
+    const uint64_t rhsSeconds = secondsOf(rhs);
     if (lhsSeconds != rhsSeconds)
     {
         return lhsSeconds < rhsSeconds;

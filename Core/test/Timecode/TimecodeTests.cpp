@@ -105,6 +105,20 @@ TEST(Timecode, AddsWholeFramesPerSecond)
     }
 }
 
+TEST(Timecode, HugeHourCountsNeverWrapRound)
+{
+    // 50000 hours at 25 fps is 4.5e9 frames, past what 32 bits hold.
+    EXPECT_EQ((at("50000:00:00:00", 25.0f) + 1).string(false), "50000:00:00:01");
+    EXPECT_EQ(at("40000:00:00:00", 25.0f) - at("39999:59:59:00", 25.0f), 25u);
+    EXPECT_THROW(at("50000:00:00:00", 25.0f) - at("00:00:00:00", 25.0f), InvalidTimecodeException);
+    EXPECT_TRUE(at("00:00:00:01", 25.0f) < at("1193047:00:00:00", 25.0f));
+    EXPECT_FALSE(at("1193047:00:00:00", 25.0f) < at("00:00:00:01", 25.0f));
+    EXPECT_EQ(thrownDescription<InvalidTimecodeException>(
+                  [] { return at("4294967295:59:59:24", 25.0f) + 1; }),
+        "Timecode addition could not be performed.\n"
+        "Timecode String: \"4294967295:59:59:24@25\"\nFrames per Second: \"25\"\n");
+}
+
 TEST(Timecode, SubtractsAtTheRightRate)
 {
     EXPECT_EQ(at("00:00:01:00", 25.0f) - at("00:00:00:00", 25.0f), 25u);
