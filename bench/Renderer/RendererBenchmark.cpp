@@ -130,23 +130,6 @@ void DistortionRender(benchmark::State& state)
     renderFrames(state, renderer, setDistortion);
 }
 
-// The kernels take squares and the gamma with pow; a CPU runtime's pow is slow. This variant
-// routes every pow through a function that multiplies for the exponents 2 and 1.
-std::string withProductsForPow(const std::string& source)
-{
-    std::string result = "float productPow(float x, float y)\n"
-                         "{\n"
-                         "    return y == 2.0f ? x * x : y == 1.0f ? x : pow(x, y);\n"
-                         "}\n";
-    std::size_t start = 0;
-    for (std::size_t found; (found = source.find("pow(", start)) != std::string::npos;
-         start = found + 4)
-    {
-        result += source.substr(start, found - start) + "productPow(";
-    }
-    return result + source.substr(start);
-}
-
 // The steps of one execution, taken apart: a kernel built the way the renderers build theirs,
 // buffers created for each execution and a launch range of one work-item per byte.
 class ExecutionSteps
@@ -163,7 +146,7 @@ public:
 
     // Arguments: width, height, then alternatives to what the renderers do, for comparison: a
     // launch range of one work-item per pixel instead of per byte, buffers created once instead
-    // of for every execution, and (chosen by the caller) products instead of pow.
+    // of for every execution.
     void run(benchmark::State& state, const std::function<cl_int(cl_kernel)>& setOwnArguments)
     {
         Frame frame(static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)));
@@ -235,34 +218,13 @@ private:
     Renderer::CLKernel kernel;
 };
 
-// A kernel as the renderers build it, and its variant with products for pow, chosen by the
-// fifth benchmark argument.
-class KernelVariants
-{
-public:
-    KernelVariants(const char* source, const char* kernelName)
-        : asBuilt(source, kernelName)
-        , withProducts(withProductsForPow(source), kernelName)
-    {
-    }
-
-    ExecutionSteps& select(const benchmark::State& state)
-    {
-        return state.range(4) ? withProducts : asBuilt;
-    }
-
-private:
-    ExecutionSteps asBuilt;
-    ExecutionSteps withProducts;
-};
-
 void ShadingSteps(benchmark::State& state)
 {
-    static KernelVariants kernels(Renderer::shadingKernelSource, Renderer::shadingImageKernelName);
+    static ExecutionSteps steps(Renderer::shadingKernelSource, Renderer::shadingImageKernelName);
     Renderer::ShadingParameter parameter;
     setShading(
         parameter, static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)));
-    kernels.select(state).run(state,
+    steps.run(state,
         [&](cl_kernel kernel)
         {
             Renderer::KernelArguments arguments(kernel, 2);
@@ -275,12 +237,12 @@ void ShadingSteps(benchmark::State& state)
 
 void DistortionSteps(benchmark::State& state)
 {
-    static KernelVariants kernels(
+    static ExecutionSteps steps(
         Renderer::distortionKernelSource, Renderer::distortionImageKernelName);
     Renderer::DistortionParameter parameter;
     setDistortion(
         parameter, static_cast<unsigned>(state.range(0)), static_cast<unsigned>(state.range(1)));
-    kernels.select(state).run(state,
+    steps.run(state,
         [&](cl_kernel kernel)
         {
             Renderer::KernelArguments arguments(kernel, 2);
@@ -309,8 +271,7 @@ void frameSizes(benchmark::internal::Benchmark* benchmark)
 
 void stepVariants(benchmark::internal::Benchmark* benchmark)
 {
-    benchmark->Apply(frameSizes)
-        ->ArgNames({ "w", "h", "range_per_pixel", "keep_buffers", "products_for_pow" });
+    benchmark->Apply(frameSizes)->ArgNames({ "w", "h", "range_per_pixel", "keep_buffers" });
 }
 
 } // namespace
@@ -321,15 +282,11 @@ BENCHMARK(ShadingRender)->Apply(frameSizes)->Args({ 3840, 2160 })->Iterations(3)
 BENCHMARK(DistortionRender)->Apply(frameSizes)->Args({ 1920, 1080 })->Iterations(5);
 BENCHMARK(DistortionRender)->Apply(frameSizes)->Args({ 3840, 2160 })->Iterations(3);
 // Steps as the renderers take them, then the alternatives at 1080p.
-BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 0, 0, 0 })->Iterations(5);
-BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 3840, 2160, 0, 0, 0 })->Iterations(3);
-BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 0, 0 })->Iterations(5);
-BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 1, 0 })->Iterations(5);
-BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 0, 0, 1 })->Iterations(5);
-BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 1, 1 })->Iterations(5);
-BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 0, 0, 0 })->Iterations(5);
-BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 3840, 2160, 0, 0, 0 })->Iterations(3);
-BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 0, 0 })->Iterations(5);
-BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 1, 0 })->Iterations(5);
-BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 0, 0, 1 })->Iterations(5);
-BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 1, 1 })->Iterations(5);
+BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 0, 0 })->Iterations(5);
+BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 3840, 2160, 0, 0 })->Iterations(3);
+BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 0 })->Iterations(5);
+BENCHMARK(ShadingSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 1 })->Iterations(5);
+BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 0, 0 })->Iterations(5);
+BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 3840, 2160, 0, 0 })->Iterations(3);
+BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 0 })->Iterations(5);
+BENCHMARK(DistortionSteps)->Apply(stepVariants)->Args({ 1920, 1080, 1, 1 })->Iterations(5);
