@@ -8,7 +8,6 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -82,15 +81,7 @@ namespace
         return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
     }
 
-    /// The values written one after the other as error texts show them, whatever locale the host
-    /// process set: floats with six significant digits, integers in decimal.
-    template <typename... Values> std::string text(const Values&... values)
-    {
-        std::ostringstream stream;
-        stream.imbue(std::locale::classic());
-        (stream << ... << values);
-        return stream.str();
-    }
+    using ExceptionDetail::text;
 
     std::string resolutionText(uint32_t width, uint32_t height)
     {

@@ -2,11 +2,22 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
+#include <locale>
 #include <sstream>
 #include <string>
 
 namespace ExceptionDetail
 {
+
+/// The values written one after the other as error texts show them, whatever locale the host
+/// process set: floats with six significant digits, integers in decimal without grouping.
+template <typename... Values> std::string text(const Values&... values)
+{
+    std::ostringstream stream;
+    stream.imbue(std::locale::classic());
+    (stream << ... << values);
+    return stream.str();
+}
 
 /// Composes the labelled detail lines of an error: one line per call, '\n' between lines and
 /// none after the last. Values go through a default-formatted stream, so floats print with six

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
+#include "Exception/DetailLines.h"
 #include "Exception/Exception.h"
 #include "Renderer/KernelSources.h"
 #include "Renderer/RendererDetail.h"
@@ -28,10 +28,9 @@ float distortionFactorForDistance(float d, const Renderer::DistortionParameter& 
 
 [[noreturn]] void throwFrameSizeNotComputable(float inverseImageRadius)
 {
-    std::ostringstream description;
-    description << "It is not possible to correctly calculate the new frame size with an image"
-                << " radius of " << inverseImageRadius << " mm.";
-    throw Exception(description.str());
+    throw Exception(ExceptionDetail::text("It is not possible to correctly calculate the new frame "
+                                          "size with an image radius of ",
+        inverseImageRadius, " mm."));
 }
 
 // Sizes are converted to unsigned, which is undefined for values that do not fit.
@@ -70,11 +69,9 @@ void DistortionRenderer::frameSize(unsigned& width, unsigned& height) const
         || parameter.originalHeight == 0)
     {
         // The corner distance and the aspect ratio below would divide by zero.
-        std::ostringstream description;
-        description << "Frame of " << parameter.currentWidth << "x" << parameter.currentHeight
-                    << " px with a recording format of " << parameter.originalWidth << "x"
-                    << parameter.originalHeight << " px has no size to correct.";
-        throw Exception(description.str());
+        throw Exception(ExceptionDetail::text("Frame of ", parameter.currentWidth, "x",
+            parameter.currentHeight, " px with a recording format of ", parameter.originalWidth,
+            "x", parameter.originalHeight, " px has no size to correct."));
     }
 
     const float currentWidth = static_cast<float>(parameter.currentWidth);
@@ -128,11 +125,8 @@ void DistortionRenderer::checkParameterAndThrowExceptionIfNeeded() const
     // Written to fail for NaN as well.
     if (!(parameter.imageRadius > 0.0f && parameter.inverseImageRadius > 0.0f))
     {
-        std::ostringstream description;
-        description << "Image radii of " << parameter.imageRadius << " mm"
-                    << " and " << parameter.inverseImageRadius << " mm"
-                    << " are invalid and need to be greater than zero.";
-        throw Exception(description.str());
+        throw Exception(ExceptionDetail::text("Image radii of ", parameter.imageRadius, " mm and ",
+            parameter.inverseImageRadius, " mm are invalid and need to be greater than zero."));
     }
 }
 

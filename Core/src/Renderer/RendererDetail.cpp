@@ -3,7 +3,6 @@
 #include "Renderer/RendererDetail.h"
 
 #include <cassert>
-#include <sstream>
 
 #include "Exception/DetailLines.h"
 #include "Renderer/RendererExceptions.h"
@@ -19,10 +18,8 @@ void checkFrameFitsBuffer(std::uint32_t width, std::uint32_t height, std::size_t
         = static_cast<unsigned long long>(width) * height * 4 * sizeof(float);
     if (width == 0 || height == 0 || frameBytes > bufferSize)
     {
-        std::ostringstream description;
-        description << "Frame of " << width << "x" << height << " px does not fit a buffer of "
-                    << bufferSize << " bytes.";
-        throw Exception(description.str());
+        throw Exception(ExceptionDetail::text("Frame of ", width, "x", height,
+            " px does not fit a buffer of ", bufferSize, " bytes."));
     }
 }
 

@@ -2,31 +2,17 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "Timecode/TimecodeExceptions.h"
 
-#include <locale>
-#include <sstream>
-
 #include "Exception/DetailLines.h"
 
 namespace Timecode
 {
-
-namespace
-{
-    std::string floatText(float value)
-    {
-        std::ostringstream stream;
-        stream.imbue(std::locale::classic());
-        stream << value;
-        return stream.str();
-    }
-} // namespace
 
 InvalidTimecodeException::InvalidTimecodeException(
     const std::string& briefDescription, const std::string& timecodeString, float framesPerSecond)
     : Exception(briefDescription,
         ExceptionDetail::DetailLines()
             .quoted("Timecode String: ", timecodeString)
-            .quoted("Frames per Second: ", floatText(framesPerSecond))
+            .quoted("Frames per Second: ", ExceptionDetail::text(framesPerSecond))
             .str())
 {
 }
