@@ -3,12 +3,13 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake make pkg-config
-  clang clang-format libclang-rt-dev
+  g++ cmake make pkg-config git
+  clang clang-format-14 libclang-rt-dev
   libboost-dev libboost-filesystem-dev libboost-system-dev
   liblapack-dev libopenblas-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  ocl-icd-opencl-dev opencl-headers pocl-opencl-icd
+  ocl-icd-opencl-dev opencl-headers pocl-opencl-icd clinfo
+  libopenimageio-dev openimageio-tools libcli11-dev
 )
 
 missing=()
