@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "Core/Core.h"
-#include "Core/CoreFixture.h"
-#include "Core/CorrectionChainReference.h"
+#include "CoreFixture.h"
+#include "CorrectionChainReference.h"
 #include "Support/RendererReference.h"
 
 using CoreTest::CoreFixture;

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "Core/Core.h"
-#include "Core/CoreFixture.h"
+#include "CoreFixture.h"
 
 using CoreTest::CoreFixture;
 using CoreTest::frameHeight;

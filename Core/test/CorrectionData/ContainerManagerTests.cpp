@@ -10,7 +10,7 @@
 #include "CorrectionData/ContainerManager/ContainerManager.h"
 #include "CorrectionData/ContainerManager/ContainerManagerContentCache.h"
 #include "CorrectionData/CorrectionDataExceptions.h"
-#include "CorrectionData/InMemoryContainerManagerDataSource.h"
+#include "InMemoryContainerManagerDataSource.h"
 #include "Support/ThrownDescription.h"
 
 using CorrectionData::ContainerManager;

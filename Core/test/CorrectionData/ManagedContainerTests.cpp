@@ -10,7 +10,7 @@
 #include "CorrectionData/Container/ManagedContainer.h"
 #include "CorrectionData/ContainerManager/ContainerManager.h"
 #include "CorrectionData/CorrectionDataExceptions.h"
-#include "CorrectionData/InMemoryContainerManagerDataSource.h"
+#include "InMemoryContainerManagerDataSource.h"
 #include "Support/ThrownDescription.h"
 
 using CorrectionData::DataNotAvailableException;

@@ -9,7 +9,7 @@
 #include "MetadataDatabase/CsvStringBasedMetadataDatabase.h"
 #include "MetadataDatabase/MetadataDatabaseExceptions.h"
 #include "MetadataDatabase/MetadataKeysCsvStringArray.h"
-#include "RecordingFormatDatabase/ConcurrentFirstCalls.h"
+#include "Support/ConcurrentFirstCalls.h"
 
 using MetadataDatabase::CameraManufacturerContainerFormatMismatchException;
 using MetadataDatabase::CsvStringBasedMetadataDatabase;

@@ -9,7 +9,7 @@
 #include <boost/lexical_cast.hpp>
 #include <gtest/gtest.h>
 
-#include "RecordingFormatDatabase/ConcurrentFirstCalls.h"
+#include "Support/ConcurrentFirstCalls.h"
 #include "RecordingFormatDatabase/CsvStringBasedRecordingFormatDatabase.h"
 #include "RecordingFormatDatabase/RecordingFormatDatabaseExceptions.h"
 #include "RecordingFormatDatabase/RecordingFormatsCsvStringArray.h"
