@@ -40,10 +40,6 @@ private:
     void iterate(Direction direction, float* buffer, std::size_t bufferSize) const;
     void write8BitOutputData(const std::array<float, 4>& colour) const;
     void write16BitOutputData(const std::array<float, 4>& colour) const;
-    static PF_Pixel8* pixel8Address(
-        const PF_InData* inData, PF_EffectWorld* world, A_long x, A_long y, PF_Err& hostError);
-    static PF_Pixel16* pixel16Address(
-        const PF_InData* inData, PF_EffectWorld* world, A_long x, A_long y, PF_Err& hostError);
 
     std::shared_ptr<AeInterface> ae;
 };
