@@ -3,7 +3,8 @@
 # compile as OpenCL C 1.2 (syntax only; no device needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-clang-format --dry-run --Werror $(git ls-files '*.h' '*.cpp' '*.cl')
+# Pinned: formatting changes between clang-format versions (scripts/install-deps.sh installs it).
+clang-format-14 --dry-run --Werror $(git ls-files '*.h' '*.cpp' '*.cl')
 for kernel in $(git ls-files '*.cl'); do
   clang -x cl -cl-std=CL1.2 -fsyntax-only "$kernel"
 done

@@ -17,8 +17,13 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 for fuzzer in "$dir"/Core/fuzz/fuzz_*; do
   name=$(basename "$fuzzer")
   target=${name#fuzz_}
+  corpus="Core/fuzz/corpus/$target"
+  if [ ! -d "$corpus" ] || [ -z "$(ls -A "$corpus")" ]; then
+    echo "$name: no seed corpus in $corpus" >&2
+    exit 1
+  fi
   work=$(mktemp -d)
-  cp -r "Core/fuzz/corpus/$target/." "$work/" 2>/dev/null || true
+  cp -r "$corpus/." "$work/"
   dict=()
   [ -f "Core/fuzz/$target.dict" ] && dict=("-dict=Core/fuzz/$target.dict")
   echo "== $name: ${seconds}s"
