@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "Logger/Logger.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -46,8 +47,9 @@ Logger::Logger(const std::string& logFilePath)
 
 void Logger::log(const std::string& message) const noexcept
 {
-    // Logging runs on the error path of a host call: nothing, not even a failed allocation, may
-    // escape from here into the caller.
+    // Logging runs on the error path of a host call: nothing, not even a failed allocation or
+    // the errno of a failed open, may escape from here into the caller.
+    const int callersErrno = errno;
     try
     {
         const auto now = std::chrono::time_point_cast<std::chrono::microseconds>(
@@ -59,6 +61,7 @@ void Logger::log(const std::string& message) const noexcept
     catch (...)
     {
     }
+    errno = callersErrno;
 }
 
 } // namespace Core

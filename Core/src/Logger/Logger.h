@@ -21,7 +21,8 @@ public:
     explicit Logger(const std::string& logFilePath);
 
     /// Writes one entry. Never throws and never reports a failure: a log that cannot be written
-    /// (missing directory, no permission, a symbolic link at the path) is silently skipped.
+    /// (missing directory, no permission, a symbolic link at the path) is silently skipped, and
+    /// errno is left as the caller had it.
     void log(const std::string& message) const noexcept;
 
 private:

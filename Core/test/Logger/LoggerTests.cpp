@@ -1,5 +1,6 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -8,6 +9,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -130,9 +132,48 @@ TEST(Logger, CreatesTheFileWithOrdinaryPermissions)
 TEST(Logger, UnwritablePlacesAreSkippedSilently)
 {
     TestSupport::TemporaryDirectory directory;
-    EXPECT_NO_THROW(Core::Logger(directory.path() + "/missing/dir/x.log").log("m"));
-    // A directory at the path cannot be opened for writing.
-    EXPECT_NO_THROW(Core::Logger(directory.makeDirectory("isADirectory")).log("m"));
+    struct Row
+    {
+        std::string path;
+        std::string checked; // must not exist afterwards, or must still be an empty directory
+        bool emptyDirectory;
+    };
+    std::vector<Row> rows = {
+        { directory.path() + "/missing/dir/x.log", directory.path() + "/missing", false },
+        { directory.makeDirectory("isADirectory"), directory.path() + "/isADirectory", true },
+    };
+    const std::string readOnly = directory.makeDirectory("readOnly");
+    ASSERT_EQ(chmod(readOnly.c_str(), 0555), 0);
+    // Permissions do not stop root, for whom this row would prove nothing.
+    if (access(readOnly.c_str(), W_OK) != 0)
+    {
+        rows.push_back({ readOnly + "/x.log", readOnly + "/x.log", false });
+    }
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.path);
+        errno = EDOM;
+        Core::Logger(row.path).log("m");
+        EXPECT_EQ(errno, EDOM) << "the caller's errno changed";
+        struct stat status
+        {
+        };
+        if (row.emptyDirectory)
+        {
+            ASSERT_EQ(lstat(row.checked.c_str(), &status), 0);
+            EXPECT_TRUE(S_ISDIR(status.st_mode));
+            EXPECT_EQ(rmdir(row.checked.c_str()), 0) << "not empty";
+        }
+        else
+        {
+            EXPECT_NE(lstat(row.checked.c_str(), &status), 0) << "created";
+        }
+    }
+
+    // The next writable log is written as usual.
+    const std::string writable = directory.path() + "/writable.log";
+    Core::Logger(writable).log("after");
+    EXPECT_TRUE(std::regex_match(fileContent(writable), std::regex(".*: after\n")));
 }
 
 TEST(Logger, NeverWritesThroughASymbolicLink)
