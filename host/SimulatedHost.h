@@ -256,6 +256,7 @@ private:
     A_long outputWidth = 0;
     A_long outputHeight = 0;
     PF_Point outputOrigin { 0, 0 };
+    bool frameSizeRequested = false;
 
     // Clip
     std::u16string footagePath;
