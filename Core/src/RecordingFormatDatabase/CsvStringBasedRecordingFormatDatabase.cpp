@@ -7,11 +7,12 @@
 #include <locale>
 #include <memory>
 #include <mutex>
-#include <sstream>
+#include <string_view>
 
 #include <boost/algorithm/string/classification.hpp>
 #include <boost/algorithm/string/split.hpp>
 
+#include "Exception/ClassicNumberReader.h"
 #include "RecordingFormatDatabase/RecordingFormatDatabaseExceptions.h"
 #include "RecordingFormatDatabase/RecordingFormatsCsvStringArray.h"
 
@@ -24,34 +25,16 @@ namespace
     std::once_flag sharedInstanceFlag;
     const CsvStringBasedRecordingFormatDatabase* sharedDatabase = nullptr;
 
-    // Reads numbers by the rules of Boost.LexicalCast (the whole text converts, no blanks), but
-    // always in the classic locale: the table writes decimal points whatever std::locale::global
-    // the host process has set, and lexical_cast would follow the host's decimal comma and fail.
-    class ClassicNumberReader
+    // The table is fixed data that always converts; the integrity test keeps it so.
+    template <typename Number>
+    Number tableNumber(ClassicNumberReader& numbers, std::string_view text)
     {
-    public:
-        ClassicNumberReader()
-        {
-            stream.imbue(std::locale::classic());
-            stream.unsetf(std::ios::skipws);
-        }
-
-        template <typename T> T read(const std::string& text)
-        {
-            stream.clear();
-            stream.str(text);
-            T value {};
-            const bool converted = static_cast<bool>(stream >> value)
-                && stream.peek() == std::istringstream::traits_type::eof();
-            // The table is fixed data that always converts; the integrity test keeps it so.
-            assert(converted);
-            static_cast<void>(converted);
-            return value;
-        }
-
-    private:
-        std::istringstream stream;
-    };
+        Number value {};
+        const bool converted = numbers.read(text, value);
+        assert(converted);
+        static_cast<void>(converted);
+        return value;
+    }
 
     // The keys of a map, in its order. Built apart and then moved in, so that a failure leaves the
     // caller's vector as it was.
@@ -112,10 +95,10 @@ CsvStringBasedRecordingFormatDatabase::CsvStringBasedRecordingFormatDatabase(
             continue;
         }
         RecordingFormat& format = manufacturers[parts[0]][parts[1]][parts[3]];
-        format.imageAreaWidth = numbers.read<float>(parts[4]);
-        format.imageAreaHeight = numbers.read<float>(parts[5]);
-        format.clipResolutionWidth = numbers.read<uint32_t>(parts[6]);
-        format.clipResolutionHeight = numbers.read<uint32_t>(parts[7]);
+        format.imageAreaWidth = tableNumber<float>(numbers, parts[4]);
+        format.imageAreaHeight = tableNumber<float>(numbers, parts[5]);
+        format.clipResolutionWidth = tableNumber<unsigned int>(numbers, parts[6]);
+        format.clipResolutionHeight = tableNumber<unsigned int>(numbers, parts[7]);
         format.imageAreaRadius = imageAreaRadius(format.imageAreaWidth, format.imageAreaHeight);
     }
 }

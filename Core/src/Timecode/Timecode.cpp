@@ -9,8 +9,8 @@
 #include <vector>
 
 #include <boost/algorithm/string/split.hpp>
-#include <boost/lexical_cast.hpp>
 
+#include "Exception/ClassicNumberReader.h"
 #include "Timecode/TimecodeExceptions.h"
 
 namespace Timecode
@@ -73,14 +73,9 @@ Timecode::Timecode(const char* timecodeString, float framesPerSecond)
     {
         throw invalidTimecodeExceptionDueToInvalidFormat(timecodeString, framesPerSecond);
     }
-    try
-    {
-        hours = boost::lexical_cast<unsigned int>(parts[0]);
-        minutes = boost::lexical_cast<unsigned int>(parts[1]);
-        seconds = boost::lexical_cast<unsigned int>(parts[2]);
-        frames = boost::lexical_cast<unsigned int>(parts[3]);
-    }
-    catch (const boost::bad_lexical_cast&)
+    ClassicNumberReader numbers;
+    if (!numbers.read(parts[0], hours) || !numbers.read(parts[1], minutes)
+        || !numbers.read(parts[2], seconds) || !numbers.read(parts[3], frames))
     {
         throw invalidTimecodeExceptionDueToInvalidFormat(timecodeString, framesPerSecond);
     }

@@ -1,7 +1,6 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
 #include <cmath>
-#include <locale>
 #include <string>
 
 #include <boost/algorithm/string/replace.hpp>
@@ -9,6 +8,7 @@
 
 #include "CorrectionData/Parser/JsonParser.h"
 #include "Exception/Exception.h"
+#include "Support/GlobalLocale.h"
 #include "Support/ThrownDescription.h"
 
 using CorrectionData::JsonParser;
@@ -34,11 +34,6 @@ std::string replaced(const std::string& from, const std::string& to)
 {
     return boost::algorithm::replace_first_copy(document, from, to);
 }
-
-struct CommaDecimalMark : std::numpunct<char>
-{
-    char do_decimal_point() const override { return ','; }
-};
 
 } // namespace
 
@@ -135,13 +130,20 @@ TEST(JsonParser, DeepNestingFailsInsteadOfExhaustingTheStack)
     EXPECT_EQ(header.cameraManufacturer, "Maker \" " + std::string(100, '['));
 }
 
-TEST(JsonParser, IgnoresTheHostsDecimalMark)
+TEST(JsonParser, IgnoresTheHostsNumberPunctuation)
 {
-    const std::locale previous
-        = std::locale::global(std::locale(std::locale::classic(), new CommaDecimalMark));
-    CorrectionData::Header header {};
-    CorrectionData::Frame frame {};
-    EXPECT_NO_THROW(JsonParser::parse(document, header, frame));
-    std::locale::global(previous);
-    EXPECT_EQ(frame.shading[1], 98.5f);
+    for (const char* separators : { ".,", ",." })
+    {
+        SCOPED_TRACE(separators);
+        const TestSupport::GlobalLocale hostLocale(separators[0], separators[1]);
+        CorrectionData::Header header {};
+        CorrectionData::Frame frame {};
+        EXPECT_NO_THROW(JsonParser::parse(document, header, frame));
+        EXPECT_EQ(frame.shading[1], 98.5f);
+        // The host's thousands separator is no part of a JSON number.
+        const std::string grouped = std::string("\"width\": \"1") + separators[0] + "920\"";
+        EXPECT_THROW(
+            JsonParser::parse(replaced("\"width\": 1920", grouped), header, frame), Exception);
+        EXPECT_EQ(header.clipWidth, 1920u);
+    }
 }

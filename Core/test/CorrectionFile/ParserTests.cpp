@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <locale>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +13,7 @@
 #include "CorrectionFile/CorrectionFileExceptions.h"
 #include "CorrectionFile/Parser/Parser.h"
 #include "CorrectionFile/Reader/Reader.h"
+#include "Support/GlobalLocale.h"
 #include "Support/TemporaryDirectory.h"
 
 namespace
@@ -105,14 +106,6 @@ std::string realisticFile(const std::string& lineEnd, unsigned int frameCount)
     return text;
 }
 
-/// A global locale that writes "1.234,5", as a German host sets it; restored afterwards.
-struct CommaDecimalPunctuation : std::numpunct<char>
-{
-    char do_decimal_point() const override { return ','; }
-    char do_thousands_sep() const override { return '.'; }
-    std::string do_grouping() const override { return "\3"; }
-};
-
 enum class GlobalLocale
 {
     classic,
@@ -124,12 +117,13 @@ class Parser : public testing::TestWithParam<GlobalLocale>
 protected:
     void SetUp() override
     {
+        // "1.234,5", as a German host sets it.
         if (GetParam() == GlobalLocale::commaDecimal)
         {
-            std::locale::global(std::locale(std::locale::classic(), new CommaDecimalPunctuation));
+            hostLocale.emplace('.', ',');
         }
     }
-    void TearDown() override { std::locale::global(previousLocale); }
+    void TearDown() override { hostLocale.reset(); }
 
     CorrectionData::Content parse(const std::string& text) const
     {
@@ -148,7 +142,7 @@ protected:
     const CorrectionFile::Parser parser {};
 
 private:
-    const std::locale previousLocale;
+    std::optional<TestSupport::GlobalLocale> hostLocale;
 };
 
 INSTANTIATE_TEST_SUITE_P(Locales, Parser,

@@ -1,7 +1,6 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
 #include <algorithm>
-#include <locale>
 #include <utility>
 
 #include <boost/algorithm/string/classification.hpp>
@@ -9,10 +8,11 @@
 #include <boost/lexical_cast.hpp>
 #include <gtest/gtest.h>
 
-#include "Support/ConcurrentFirstCalls.h"
 #include "RecordingFormatDatabase/CsvStringBasedRecordingFormatDatabase.h"
 #include "RecordingFormatDatabase/RecordingFormatDatabaseExceptions.h"
 #include "RecordingFormatDatabase/RecordingFormatsCsvStringArray.h"
+#include "Support/ConcurrentFirstCalls.h"
+#include "Support/GlobalLocale.h"
 
 using RecordingFormatDatabase::CsvStringBasedRecordingFormatDatabase;
 using RecordingFormatDatabase::RecordingFormat;
@@ -104,27 +104,6 @@ template <typename ExpectedException, typename Call> std::string failureOf(Call 
     }
     return "(no exception of the expected class)";
 }
-
-// Sets the process-wide locale for the lifetime of the object, as a host application may.
-class GlobalLocale
-{
-public:
-    explicit GlobalLocale(const std::locale& locale)
-        : previous(std::locale::global(locale))
-    {
-    }
-    ~GlobalLocale() { std::locale::global(previous); }
-
-private:
-    std::locale previous;
-};
-
-class DecimalComma : public std::numpunct<char>
-{
-    char do_decimal_point() const override { return ','; }
-    char do_thousands_sep() const override { return '.'; }
-    std::string do_grouping() const override { return "\3"; }
-};
 
 } // namespace
 
@@ -328,7 +307,7 @@ TEST(CsvStringBasedRecordingFormatDatabase, UnknownNamesThrowAndLeaveResultsUnto
 // Hosts may switch the global locale to one with a decimal comma before the first lookup.
 TEST(CsvStringBasedRecordingFormatDatabase, ReadsDecimalPointsUnderADecimalCommaLocale)
 {
-    const GlobalLocale decimalComma(std::locale(std::locale::classic(), new DecimalComma));
+    const TestSupport::GlobalLocale decimalComma('.', ',');
     const CsvStringBasedRecordingFormatDatabase built(
         recordingFormatsCsvStringArray.data(), recordingFormatsCsvStringArray.size());
     FormatMap formats;

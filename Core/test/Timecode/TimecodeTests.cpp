@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Support/GlobalLocale.h"
 #include "Support/ThrownDescription.h"
 #include "Timecode/Timecode.h"
 #include "Timecode/TimecodeExceptions.h"
@@ -144,4 +145,16 @@ TEST(Timecode, ComparesOnlyComparableRates)
         "Timecode comparison could not be performed.\n"
         "Lhs Timecode: \"00:00:00:00@25\"\nRhs Timecode: \"00:00:00:00@29.97\"\n");
     EXPECT_THROW(at("00:00:00:00", 25.0f) < at("00:00:00:00", 30.0f), InvalidTimecodeException);
+}
+
+TEST(Timecode, IgnoresTheHostsDigitGrouping)
+{
+    for (const char* separators : { ",.", ".," })
+    {
+        SCOPED_TRACE(separators);
+        const TestSupport::GlobalLocale hostLocale(separators[0], separators[1]);
+        const std::string grouped = std::string("1") + separators[0] + "000:00:00:00";
+        EXPECT_THROW(at(grouped.c_str(), 25.0f), InvalidTimecodeException);
+        EXPECT_EQ(at("1000:00:00:00", 25.0f).string(false), "1000:00:00:00");
+    }
 }

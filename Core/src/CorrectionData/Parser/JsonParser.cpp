@@ -6,14 +6,13 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <locale>
 #include <sstream>
 #include <vector>
 
-#include <boost/lexical_cast.hpp>
 #include <boost/property_tree/json_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
 
+#include "Exception/ClassicNumberReader.h"
 #include "Exception/Exception.h"
 
 namespace
@@ -65,16 +64,21 @@ bool nestsDeeperThan(const std::string& text, int depthLimit)
     return false;
 }
 
-// Whole text, no blanks, as lexical_cast converts; but lexical_cast reads floats through a
-// stream in the global locale, which the host may have set to a comma decimal mark, and JSON
-// numbers always use a dot.
-float floatFromText(const std::string& text)
+// JSON has no NaN or infinity: a text that reads as one is no JSON number.
+float floatFromText(ClassicNumberReader& numbers, const std::string& text)
 {
-    std::istringstream stream(text);
-    stream.imbue(std::locale::classic());
-    stream.unsetf(std::ios::skipws);
     float value = 0.0f;
-    if (!(stream >> value) || stream.peek() != std::istringstream::traits_type::eof())
+    if (!numbers.read(text, value) || !std::isfinite(value))
+    {
+        throw invalidFormat();
+    }
+    return value;
+}
+
+uint32_t unsignedFromText(ClassicNumberReader& numbers, const std::string& text)
+{
+    unsigned int value = 0;
+    if (!numbers.read(text, value))
     {
         throw invalidFormat();
     }
@@ -82,19 +86,21 @@ float floatFromText(const std::string& text)
 }
 
 // The children of the node at path, in document order.
-std::vector<float> asFloatVector(const pt::ptree& tree, const std::string& path)
+std::vector<float> asFloatVector(
+    ClassicNumberReader& numbers, const pt::ptree& tree, const std::string& path)
 {
     std::vector<float> values;
     for (const auto& child : tree.get_child(path))
     {
-        values.push_back(floatFromText(child.second.data()));
+        values.push_back(floatFromText(numbers, child.second.data()));
     }
     return values;
 }
 
-std::array<float, 6> sixValues(const pt::ptree& tree, const std::string& path)
+std::array<float, 6> sixValues(
+    ClassicNumberReader& numbers, const pt::ptree& tree, const std::string& path)
 {
-    const std::vector<float> values = asFloatVector(tree, path);
+    const std::vector<float> values = asFloatVector(numbers, tree, path);
     std::array<float, 6> six {};
     if (values.size() != six.size())
     {
@@ -114,22 +120,25 @@ float sensorWidthForImageRadius(float imageRadius, uint32_t clipWidth, uint32_t 
 
 void parseTree(const pt::ptree& tree, CorrectionData::Header& header, CorrectionData::Frame& frame)
 {
+    ClassicNumberReader numbers;
     header.cameraManufacturer = tree.get<std::string>("recordingFormat.camera.manufacturer");
     header.cameraModel = tree.get<std::string>("recordingFormat.camera.model");
-    header.clipWidth = boost::lexical_cast<uint32_t>(
-        tree.get<std::string>("recordingFormat.clipResolution.width"));
-    header.clipHeight = boost::lexical_cast<uint32_t>(
-        tree.get<std::string>("recordingFormat.clipResolution.height"));
-    const float imageRadius = floatFromText(tree.get<std::string>("recordingFormat.imageRadius"));
+    header.clipWidth
+        = unsignedFromText(numbers, tree.get<std::string>("recordingFormat.clipResolution.width"));
+    header.clipHeight
+        = unsignedFromText(numbers, tree.get<std::string>("recordingFormat.clipResolution.height"));
+    const float imageRadius
+        = floatFromText(numbers, tree.get<std::string>("recordingFormat.imageRadius"));
     header.sensorWidth
         = sensorWidthForImageRadius(imageRadius, header.clipWidth, header.clipHeight);
 
-    if (sixValues(tree, "frameData.interpolationPoints.heights") != interpolationRadii)
+    if (sixValues(numbers, tree, "frameData.interpolationPoints.heights") != interpolationRadii)
     {
         throw invalidFormat();
     }
-    frame.shading = sixValues(tree, "frameData.interpolationPoints.shading");
-    frame.radialDistortion = sixValues(tree, "frameData.interpolationPoints.radialDistortion");
+    frame.shading = sixValues(numbers, tree, "frameData.interpolationPoints.shading");
+    frame.radialDistortion
+        = sixValues(numbers, tree, "frameData.interpolationPoints.radialDistortion");
 }
 
 } // namespace
@@ -153,10 +162,6 @@ void JsonParser::parse(const std::string& jsonString, Header& header, Frame& fra
         parseTree(tree, parsedHeader, parsedFrame);
     }
     catch (const pt::ptree_error&)
-    {
-        throw invalidFormat();
-    }
-    catch (const boost::bad_lexical_cast&)
     {
         throw invalidFormat();
     }

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
-#include <locale>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -17,10 +16,10 @@
 #include <boost/algorithm/string/find_iterator.hpp>
 #include <boost/algorithm/string/finder.hpp>
 #include <boost/algorithm/string/iter_find.hpp>
-#include <boost/lexical_cast/try_lexical_convert.hpp>
 #include <boost/range/iterator_range.hpp>
 
 #include "CorrectionFile/CorrectionFileExceptions.h"
+#include "Exception/ClassicNumberReader.h"
 
 namespace
 {
@@ -42,7 +41,6 @@ constexpr std::size_t frameNumberField = 0;
 constexpr std::size_t shadingField = 1;
 constexpr std::size_t radialDistortionField = 2;
 constexpr std::size_t timecodeField = 8;
-const std::string_view numberCharacters = "0123456789+-.eE";
 constexpr float maxShading = 100.0f;
 constexpr float maxRadialDistortion = 100.0f;
 
@@ -119,75 +117,6 @@ private:
     uint32_t lineNumber = 0;
 };
 
-/// boost::lexical_cast as it converts under the classic "C" locale, whatever locale the host
-/// has made global: lexical_cast reads floats through a stream on the global locale (its
-/// decimal point and thousands separator) and accepts the global thousands separator inside
-/// integers. A correction file always writes "." and never groups digits. Texts that the
-/// classic rules reject are rejected here before the locale can accept them; the "." of a float
-/// is handed to the stream as the locale's decimal point. Looks at the global locale once, when
-/// constructed.
-class NumberReader
-{
-public:
-    NumberReader()
-    {
-        const std::locale global;
-        const auto& punctuation = std::use_facet<std::numpunct<char>>(global);
-        const std::string grouping = punctuation.grouping();
-        decimalPoint = punctuation.decimal_point();
-        thousandsSeparator = punctuation.thousands_sep();
-        grouped = !grouping.empty() && grouping[0] > 0;
-        classic = decimalPoint == '.' && !grouped;
-    }
-
-    /// unsigned int, int and bool.
-    template <typename Number> bool read(std::string_view text, Number& value) const
-    {
-        if (grouped && text.find(thousandsSeparator) != std::string_view::npos)
-        {
-            return false;
-        }
-        return boost::conversion::try_lexical_convert(text.data(), text.size(), value);
-    }
-
-    bool read(std::string_view text, float& value)
-    {
-        if (classic)
-        {
-            return boost::conversion::try_lexical_convert(text.data(), text.size(), value);
-        }
-        // A text of number characters alone converts as under the classic locale once its "."
-        // is the locale's decimal point, unless it holds the locale's own punctuation, which
-        // the classic rules reject. A text with any other character can only be a "nan" or
-        // "inf" form, which lexical_cast reads without the locale.
-        const bool numeric = std::all_of(text.begin(), text.end(),
-            [this](char c) {
-                return numberCharacters.find(c) != std::string_view::npos || isLocalePunctuation(c);
-            });
-        if (numeric
-            && std::any_of(text.begin(), text.end(),
-                [this](char c) { return c != '.' && isLocalePunctuation(c); }))
-        {
-            return false;
-        }
-        translated.assign(text.begin(), text.end());
-        std::replace(translated.begin(), translated.end(), '.', decimalPoint);
-        return boost::conversion::try_lexical_convert(translated.data(), translated.size(), value);
-    }
-
-private:
-    bool isLocalePunctuation(char c) const
-    {
-        return c == decimalPoint || (grouped && c == thousandsSeparator);
-    }
-
-    char decimalPoint = '.';
-    char thousandsSeparator = ',';
-    bool grouped = false;
-    bool classic = true;
-    std::string translated;
-};
-
 /// One header key with the field it fills.
 struct HeaderField
 {
@@ -224,7 +153,7 @@ const std::array<HeaderField, 19> headerFields = { {
 class HeaderFieldAssigner
 {
 public:
-    HeaderFieldAssigner(Header& header, const std::string& value, NumberReader& numbers)
+    HeaderFieldAssigner(Header& header, const std::string& value, ClassicNumberReader& numbers)
         : header(header)
         , value(value)
         , numbers(numbers)
@@ -249,7 +178,7 @@ public:
 private:
     Header& header;
     const std::string& value;
-    NumberReader& numbers;
+    ClassicNumberReader& numbers;
 };
 
 bool skipToLine(LineReader& lines, std::string_view wanted)
@@ -283,7 +212,7 @@ public:
 
     /// False for any count but six, a value that does not convert, or one outside [minimum,
     /// maximum] (NaN included).
-    bool read(std::string_view field, NumberReader& numbers, std::array<float, 6>& values)
+    bool read(std::string_view field, ClassicNumberReader& numbers, std::array<float, 6>& values)
     {
         std::size_t count = 0;
         for (SplitIterator value = splitIterator(field, valueSeparator); value != SplitIterator();
@@ -299,7 +228,7 @@ public:
     }
 
 private:
-    bool readValue(std::size_t column, std::string_view text, NumberReader& numbers)
+    bool readValue(std::size_t column, std::string_view text, ClassicNumberReader& numbers)
     {
         if (!previousTexts[column] || text != *previousTexts[column])
         {
@@ -377,7 +306,7 @@ void Parser::parseHeader(const std::string& text, CorrectionData::Header& header
     }
 
     Header parsed {};
-    NumberReader numbers;
+    ClassicNumberReader numbers;
     for (const HeaderField& headerField : headerFields)
     {
         std::visit(HeaderFieldAssigner(parsed, entries.find(headerField.key)->second, numbers),
@@ -409,7 +338,7 @@ void Parser::parseBody(const std::string& text, std::map<uint32_t, Frame>& frame
     }
 
     std::map<uint32_t, Frame> parsed;
-    NumberReader numbers;
+    ClassicNumberReader numbers;
     std::array<std::string_view, frameFieldCount> fields;
     SixValueField shading(0.0f, maxShading);
     SixValueField radialDistortion(-maxRadialDistortion, maxRadialDistortion);
