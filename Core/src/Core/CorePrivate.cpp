@@ -88,13 +88,8 @@ namespace
         return text(width, "x", height, " px");
     }
 
-    void checkRecordingFormat(const RecordingFormat& format)
+    [[noreturn]] void throwInvalidRecordingFormat(const RecordingFormat& format)
     {
-        if (format.clipResolutionWidth != 0 && format.clipResolutionHeight != 0
-            && format.imageAreaRadius > 0.0f)
-        {
-            return;
-        }
         throw Exception("There is no valid data available for the recording format.",
             ExceptionDetail::DetailLines()
                 .unquoted("Image Area Size: ",
@@ -103,6 +98,19 @@ namespace
                     resolutionText(format.clipResolutionWidth, format.clipResolutionHeight))
                 .unquoted("Image Radius: ", text(format.imageAreaRadius, " mm"))
                 .str());
+    }
+
+    void checkRecordingFormat(const RecordingFormat& format)
+    {
+        // Not merely "radius > 0": an infinite size or radius (a header's "inf", a manual entry)
+        // would render every pixel as NaN and still report success.
+        if (format.clipResolutionWidth != 0 && format.clipResolutionHeight != 0
+            && format.imageAreaRadius > 0.0f && std::isfinite(format.imageAreaRadius)
+            && std::isfinite(format.imageAreaWidth) && std::isfinite(format.imageAreaHeight))
+        {
+            return;
+        }
+        throwInvalidRecordingFormat(format);
     }
 
     void checkFrameDimensions(const FrameData& frameData)
@@ -174,6 +182,18 @@ namespace
     float frameImageRadius(const FrameData& frameData, const RecordingFormat& format)
     {
         return (frameData.overscan / 100.0f + 1.0f) * format.imageAreaRadius;
+    }
+
+    /// The overscan may widen a valid radius beyond any float; the texts then show that radius.
+    void checkFrameImageRadius(const FrameData& frameData, const RecordingFormat& format)
+    {
+        const float radius = frameImageRadius(frameData, format);
+        if (!std::isfinite(radius))
+        {
+            RecordingFormat widened = format;
+            widened.imageAreaRadius = radius;
+            throwInvalidRecordingFormat(widened);
+        }
     }
 
     template <typename Parameter>
@@ -376,6 +396,7 @@ Core::CorePrivate::RequestedCorrections Core::CorePrivate::prepareRendererIfNeed
     const CorrectionData::Frame frame = retrieveCorrectionFrameData(frameData);
     checkFrameDimensions(frameData);
     checkAspectRatio(frameData, format);
+    checkFrameImageRadius(frameData, format);
 
     // Held until the caller has used the renderers: another Core object on another thread must
     // not reconfigure them in between.

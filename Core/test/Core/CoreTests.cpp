@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include <cstring>
 #include <functional>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -189,6 +191,63 @@ TEST_F(CoreFixture, RecordingFormatQueryIgnoresTheManualChoiceThatRenderingUses)
     EXPECT_EQ(subject.detailedError(),
         "There is no valid data available for the recording format.\n"
         "Image Area Size: 23.76x13.37 mm\nClip Resolution: 1920x0 px\nImage Radius: 13.63 mm\n");
+}
+
+TEST_F(CoreFixture, NonFiniteRecordingFormatsAreRefused)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    using Format = RecordingFormatDatabase::RecordingFormat;
+    struct Row
+    {
+        const char* sensorWidth;
+        std::optional<Format> manualFormat;
+        float overscan;
+        const char* expectedDetails;
+    };
+    const Row rows[] = {
+        { "inf", std::nullopt, 0.0f,
+            "Image Area Size: infxinf mm\nClip Resolution: 1920x1080 px\nImage Radius: inf mm\n" },
+        { "23.76", Format { inf, 13.37f, 1920, 1080, 13.63f }, 0.0f,
+            "Image Area Size: infx13.37 mm\nClip Resolution: 1920x1080 px\n"
+            "Image Radius: 13.63 mm\n" },
+        { "23.76", Format { 23.76f, nan, 1920, 1080, 13.63f }, 0.0f,
+            "Image Area Size: 23.76xnan mm\nClip Resolution: 1920x1080 px\n"
+            "Image Radius: 13.63 mm\n" },
+        { "23.76", Format { 23.76f, 13.37f, 1920, 1080, inf }, 0.0f,
+            "Image Area Size: 23.76x13.37 mm\nClip Resolution: 1920x1080 px\n"
+            "Image Radius: inf mm\n" },
+        // The frame's image radius, widened by the overscan, must be finite too.
+        { "23.76", std::nullopt, inf,
+            "Image Area Size: 23.76x13.365 mm\nClip Resolution: 1920x1080 px\n"
+            "Image Radius: inf mm\n" },
+        { "23.76", std::nullopt, nan,
+            "Image Area Size: 23.76x13.365 mm\nClip Resolution: 1920x1080 px\n"
+            "Image Radius: nan mm\n" },
+    };
+    const std::vector<float> input = CoreTest::syntheticFrame(frameWidth, frameHeight);
+    int index = 0;
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(index);
+        TestCorrectionFile file;
+        file.sensorWidth = row.sensorWidth;
+        file.frames = { CoreTest::uniformFrame(0, 80.0f) };
+        Subject subject;
+        subject.useCorrectionFile(
+            writeCorrectionFile("nonFinite" + std::to_string(index++) + ".tlcf", file));
+        subject.source->answers.recordingFormat = row.manualFormat;
+        subject.source->answers.frameData
+            = makeFrameData(frameWidth, frameHeight, 0, 0.0f, "", row.overscan);
+        subject.requestCorrections(true, false, true, false);
+        std::vector<float> output(input.size(), -7.0f);
+        EXPECT_FALSE(
+            subject.core->render(input.data(), output.data(), frameBytes(frameWidth, frameHeight)));
+        EXPECT_EQ(subject.detailedError(),
+            std::string("There is no valid data available for the recording format.\n")
+                + row.expectedDetails);
+        EXPECT_EQ(output, std::vector<float>(input.size(), -7.0f));
+    }
 }
 
 TEST_F(CoreFixture, FrameHeightMayDifferByOnePixelFromTheFormatsAspectRatio)

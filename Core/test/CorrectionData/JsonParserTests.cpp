@@ -101,6 +101,9 @@ TEST(JsonParser, EveryFailureIsTheSameErrorAndTouchesNothing)
         { "\"width\": 1920", "\"width\": \" 1920\"" },
         { "\"height\": 1080", "\"height\": \"tall\"" },
         { "\"imageRadius\": 13.6305", "\"imageRadius\": \"13,6\"" },
+        // JSON numbers are finite, also when written as texts.
+        { "\"imageRadius\": 13.6305", "\"imageRadius\": \"inf\"" },
+        { "[100, 98.5", "[\"nan\", 98.5" },
         { "\"model\": \"Model X\"", "\"type\": \"Model X\"" },
         { "\"shading\"", "\"Shading\"" },
     };
