@@ -1,0 +1,129 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "LensCorrection/LensCorrectionDetail.h"
+
+#include <cmath>
+#include <limits>
+
+namespace LensCorrectionDetail
+{
+
+namespace
+{
+
+    template <typename Integer> Integer truncated(double value)
+    {
+        if (std::isnan(value))
+        {
+            return 0;
+        }
+        const double truncatedValue = std::trunc(value);
+        if (truncatedValue <= double(std::numeric_limits<Integer>::min()))
+        {
+            return std::numeric_limits<Integer>::min();
+        }
+        if (truncatedValue >= double(std::numeric_limits<Integer>::max()))
+        {
+            return std::numeric_limits<Integer>::max();
+        }
+        return static_cast<Integer>(truncatedValue);
+    }
+
+    bool usable(PF_RationalScale scale) { return scale.num > 0 && scale.den > 0; }
+
+} // namespace
+
+uint32_t truncatedUnsigned(double value) { return truncated<uint32_t>(value); }
+
+A_long truncatedLong(double value) { return truncated<A_long>(value); }
+
+float downsamplingFactor(PF_RationalScale scale)
+{
+    if (!usable(scale))
+    {
+        return 1.0f;
+    }
+    return float(scale.num) / float(scale.den);
+}
+
+uint32_t downsampledSize(A_long size, PF_RationalScale scale)
+{
+    if (size <= 0)
+    {
+        return 0;
+    }
+    if (!usable(scale))
+    {
+        return uint32_t(size);
+    }
+    const uint64_t scaled = uint64_t(size) * uint64_t(scale.num) / scale.den;
+    return scaled > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
+                                                         : uint32_t(scaled);
+}
+
+uint32_t frameNumber(A_long currentTime, A_long timeStep)
+{
+    if (timeStep == 0)
+    {
+        return 0;
+    }
+    // In 64 bits: the minimum time divided by -1 does not fit 32.
+    return static_cast<uint32_t>(int64_t(currentTime) / int64_t(timeStep));
+}
+
+float framesPerSecond(A_u_long timeScale, A_long timeStep)
+{
+    if (timeStep == 0)
+    {
+        return 0.0f;
+    }
+    return float(timeScale) / float(timeStep);
+}
+
+float overscanPercent(uint32_t fullWidth, uint32_t fullHeight, uint32_t width, uint32_t height)
+{
+    if (width == 0 || height == 0)
+    {
+        return 0.0f;
+    }
+    // Half-diagonals between the centres of the corner pixels, hence the half pixel off.
+    const auto halfDiagonal = [](uint32_t w, uint32_t h)
+    {
+        const float x = float(w) * 0.5f - 0.5f;
+        const float y = float(h) * 0.5f - 0.5f;
+        return std::sqrt(x * x + y * y);
+    };
+    const float outer = halfDiagonal(fullWidth, fullHeight);
+    const float inner = halfDiagonal(width, height);
+    if (!(inner > 0.0f))
+    {
+        return 0.0f;
+    }
+    return (outer - inner) / inner * 100.0f;
+}
+
+uint32_t proportionalSide(uint32_t value, uint32_t side, uint32_t otherSide)
+{
+    return truncatedUnsigned(std::roundf(float(value) * (float(otherSide) / float(side))));
+}
+
+float imageDiameter(float width, float height, uint32_t pixelWidth, uint32_t pixelHeight)
+{
+    const float x = float(pixelWidth);
+    const float y = float(pixelHeight);
+    if (pixelWidth != 0 && width != 0.0f && height == 0.0f && pixelHeight != 0)
+    {
+        height = width * (y / x);
+    }
+    else if (width == 0.0f && height != 0.0f && pixelWidth != 0 && pixelHeight != 0)
+    {
+        width = height * (x / y);
+    }
+    if (width != 0.0f && height != 0.0f)
+    {
+        return float(std::sqrt(double(width) * width + double(height) * height));
+    }
+    return 0.0f;
+}
+
+} // namespace LensCorrectionDetail

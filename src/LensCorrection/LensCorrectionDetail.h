@@ -1,0 +1,43 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#pragma once
+
+#include <cstdint>
+
+#include "Adobe/HostInterface.h"
+
+/// The effect's arithmetic on host values. Hosts and project files may hand us any value, so
+/// nothing here divides by zero or converts NaN, infinity or an out-of-range value to an integer.
+namespace LensCorrectionDetail
+{
+
+/// Truncated toward zero and clamped to [0, 2^32 - 1]; NaN gives 0.
+uint32_t truncatedUnsigned(double value);
+/// Truncated toward zero and clamped to the range of A_long; NaN gives 0.
+A_long truncatedLong(double value);
+
+/// numerator / denominator in single precision; a factor that is zero, negative or not a number
+/// counts as 1 (full resolution).
+float downsamplingFactor(PF_RationalScale scale);
+/// `size` x numerator / denominator in integers, clamped to 32 bits; a zero factor counts as 1.
+uint32_t downsampledSize(A_long size, PF_RationalScale scale);
+
+/// `current` / `step` truncated toward zero, as a frame number; a step of 0 gives frame 0.
+uint32_t frameNumber(A_long currentTime, A_long timeStep);
+/// `scale` / `step` in single precision; a step of 0 gives 0 (unknown rate).
+float framesPerSecond(A_u_long timeScale, A_long timeStep);
+
+/// How far the full frame F x G reaches beyond the picture w x h, in percent of the picture's
+/// half-diagonal; both measured between pixel centres. 0 when w or h is 0 or the picture has no
+/// extent (a single pixel).
+float overscanPercent(uint32_t fullWidth, uint32_t fullHeight, uint32_t width, uint32_t height);
+
+/// The other side of a size kept in the proportion `otherSide` / `side`, rounded half away from
+/// zero (both sides non-zero).
+uint32_t proportionalSide(uint32_t value, uint32_t side, uint32_t otherSide);
+
+/// Twice the image radius for an image area of w x h mm at X x Y px: a missing width or height
+/// follows from the clip's aspect ratio; 0 when the area stays incomplete.
+float imageDiameter(float width, float height, uint32_t pixelWidth, uint32_t pixelHeight);
+
+} // namespace LensCorrectionDetail
