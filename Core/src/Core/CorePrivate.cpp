@@ -19,6 +19,7 @@
 #include "CorrectionFile/Finder/LevelOfDepth.h"
 #include "Exception/DetailLines.h"
 #include "Exception/Exception.h"
+#include "Exception/ProcessWide.h"
 #include "Renderer/DistortionRenderer.h"
 #include "Renderer/ShadingRenderer.h"
 #include "Timecode/Timecode.h"
@@ -40,31 +41,36 @@ namespace
     constexpr size_t textBufferCapacity = 4096;
     constexpr size_t bytesPerPixel = 4 * sizeof(float);
 
-    // Process-wide: the renderers compile their OpenCL programs once and serve every Core object.
-    // rendererAccessLock guards their creation, their parameter records and their use.
+    // Process-wide and never destroyed: the renderers compile their OpenCL programs once and
+    // serve every Core object. rendererAccessLock guards their creation, their parameter records
+    // and their use; a renderer whose creation failed is created again at the next call.
     std::mutex rendererAccessLock;
-    std::unique_ptr<Renderer::ShadingRenderer> shadingRenderer;
-    std::unique_ptr<Renderer::DistortionRenderer> distortionRenderer;
+    ProcessWide<Renderer::ShadingRenderer> shadingRendererHolder;
+    ProcessWide<Renderer::DistortionRenderer> distortionRendererHolder;
+
+    // Only while rendererAccessLock is held, once both exist.
+    Renderer::ShadingRenderer& shadingRenderer() { return *shadingRendererHolder.get(); }
+    Renderer::DistortionRenderer& distortionRenderer() { return *distortionRendererHolder.get(); }
 
     // The container manager shared by all file-based containers, with its cache of parsed files.
-    std::shared_ptr<CorrectionData::ContainerManager> managedContainerDataSource;
-    std::once_flag onceFlag;
+    ProcessWide<std::shared_ptr<CorrectionData::ContainerManager>> managedContainerDataSource;
 
     std::shared_ptr<CorrectionData::ContainerManager> containerManager()
     {
-        std::call_once(onceFlag,
+        return managedContainerDataSource.once(
             []
             {
                 CorrectionFile::LevelOfDepth levelOfDepth;
                 levelOfDepth.subdirectories = 1;
                 levelOfDepth.parentDirectories = 5;
                 levelOfDepth.subdirectoriesOfParentDirectories = 2;
-                managedContainerDataSource = std::make_shared<CorrectionData::ContainerManager>(
-                    std::make_unique<CorrectionData::CorrectionFileBasedContainerManagerDataSource>(
-                        levelOfDepth),
-                    100);
+                return std::make_unique<std::shared_ptr<CorrectionData::ContainerManager>>(
+                    std::make_shared<CorrectionData::ContainerManager>(
+                        std::make_unique<
+                            CorrectionData::CorrectionFileBasedContainerManagerDataSource>(
+                            levelOfDepth),
+                        100));
             });
-        return managedContainerDataSource;
     }
 
     /// The data source's text answer, or an empty text when it has none. An empty text counts as no
@@ -401,22 +407,23 @@ Core::CorePrivate::RequestedCorrections Core::CorePrivate::prepareRendererIfNeed
     // Held until the caller has used the renderers: another Core object on another thread must
     // not reconfigure them in between.
     rendererLock = std::unique_lock<std::mutex>(rendererAccessLock);
-    if (!shadingRenderer)
+    if (!shadingRendererHolder.get())
     {
-        shadingRenderer = std::make_unique<Renderer::ShadingRenderer>();
+        shadingRendererHolder.create([] { return std::make_unique<Renderer::ShadingRenderer>(); });
     }
-    if (!distortionRenderer)
+    if (!distortionRendererHolder.get())
     {
-        distortionRenderer = std::make_unique<Renderer::DistortionRenderer>();
+        distortionRendererHolder.create(
+            [] { return std::make_unique<Renderer::DistortionRenderer>(); });
     }
     if (requested.shading)
     {
-        configureShading(shadingRenderer->parameter, shadingCorrection, frameData, format, frame);
+        configureShading(shadingRenderer().parameter, shadingCorrection, frameData, format, frame);
     }
     if (requested.distortion)
     {
         configureDistortion(
-            distortionRenderer->parameter, distortionCorrection, frameData, format, frame);
+            distortionRenderer().parameter, distortionCorrection, frameData, format, frame);
     }
     return requested;
 }
@@ -432,11 +439,11 @@ void Core::CorePrivate::frameSize(uint32_t& width, uint32_t& height)
     }
     if (requested.shading)
     {
-        shadingRenderer->frameSize(width, height);
+        shadingRenderer().frameSize(width, height);
     }
     else if (requested.distortion)
     {
-        distortionRenderer->frameSize(width, height);
+        distortionRenderer().frameSize(width, height);
     }
 }
 
@@ -450,8 +457,8 @@ void Core::CorePrivate::render(const float* input, float* output, size_t size)
     }
     assert(output);
 
-    const bool shadingMap = requested.shading && shadingRenderer->parameter.renderMap;
-    const bool distortionMap = requested.distortion && distortionRenderer->parameter.renderMap;
+    const bool shadingMap = requested.shading && shadingRenderer().parameter.renderMap;
+    const bool distortionMap = requested.distortion && distortionRenderer().parameter.renderMap;
     // A map from either with both corrections would hand the shading result, or a null input,
     // to the other renderer: there is no single map for the chain.
     if (requested.shading && requested.distortion && (shadingMap || distortionMap))
@@ -465,10 +472,10 @@ void Core::CorePrivate::render(const float* input, float* output, size_t size)
             "Input buffer is required to be set to nullptr whenever map rendering is requested.");
     }
     // The kernels index the whole frame: a smaller buffer would be read and written out of bounds.
-    const uint32_t width = requested.shading ? shadingRenderer->parameter.currentWidth
-                                             : distortionRenderer->parameter.currentWidth;
-    const uint32_t height = requested.shading ? shadingRenderer->parameter.currentHeight
-                                              : distortionRenderer->parameter.currentHeight;
+    const uint32_t width = requested.shading ? shadingRenderer().parameter.currentWidth
+                                             : distortionRenderer().parameter.currentWidth;
+    const uint32_t height = requested.shading ? shadingRenderer().parameter.currentHeight
+                                              : distortionRenderer().parameter.currentHeight;
     const uint64_t requiredSize = uint64_t(width) * height * bytesPerPixel;
     if (size < requiredSize)
     {
@@ -490,11 +497,11 @@ void Core::CorePrivate::render(const float* input, float* output, size_t size)
     const float* distortionInput = intermediate.empty() ? input : intermediate.data();
     if (requested.shading)
     {
-        shadingRenderer->render(input, shadingOutput, size);
+        shadingRenderer().render(input, shadingOutput, size);
     }
     if (requested.distortion)
     {
-        distortionRenderer->render(distortionInput, output, size);
+        distortionRenderer().render(distortionInput, output, size);
     }
 }
 

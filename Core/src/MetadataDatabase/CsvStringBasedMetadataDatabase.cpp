@@ -4,12 +4,12 @@
 
 #include <cassert>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include <boost/algorithm/string/classification.hpp>
 #include <boost/algorithm/string/split.hpp>
 
+#include "Exception/ProcessWide.h"
 #include "MetadataDatabase/MetadataDatabaseExceptions.h"
 #include "MetadataDatabase/MetadataKeysCsvStringArray.h"
 
@@ -19,8 +19,7 @@ namespace MetadataDatabase
 namespace
 {
 
-    std::once_flag sharedInstanceFlag;
-    const CsvStringBasedMetadataDatabase* sharedDatabase = nullptr;
+    ProcessWide<const CsvStringBasedMetadataDatabase> sharedDatabase;
 
     const char* kindName(MetadataKind kind)
     {
@@ -39,14 +38,8 @@ namespace
 
 const CsvStringBasedMetadataDatabase& CsvStringBasedMetadataDatabase::sharedInstance()
 {
-    std::call_once(sharedInstanceFlag,
-        []
-        {
-            // Released on purpose and never destroyed: objects torn down at process exit may still
-            // query it.
-            sharedDatabase = std::make_unique<CsvStringBasedMetadataDatabase>().release();
-        });
-    return *sharedDatabase;
+    return sharedDatabase.once(
+        [] { return std::make_unique<const CsvStringBasedMetadataDatabase>(); });
 }
 
 CsvStringBasedMetadataDatabase::CsvStringBasedMetadataDatabase()

@@ -6,13 +6,13 @@
 #include <cassert>
 #include <locale>
 #include <memory>
-#include <mutex>
 #include <string_view>
 
 #include <boost/algorithm/string/classification.hpp>
 #include <boost/algorithm/string/split.hpp>
 
 #include "Exception/ClassicNumberReader.h"
+#include "Exception/ProcessWide.h"
 #include "RecordingFormatDatabase/RecordingFormatDatabaseExceptions.h"
 #include "RecordingFormatDatabase/RecordingFormatsCsvStringArray.h"
 
@@ -22,8 +22,7 @@ namespace RecordingFormatDatabase
 namespace
 {
 
-    std::once_flag sharedInstanceFlag;
-    const CsvStringBasedRecordingFormatDatabase* sharedDatabase = nullptr;
+    ProcessWide<const CsvStringBasedRecordingFormatDatabase> sharedDatabase;
 
     // The table is fixed data that always converts; the integrity test keeps it so.
     template <typename Number>
@@ -67,16 +66,12 @@ bool CsvStringBasedRecordingFormatDatabase::iless::operator()(
 
 const CsvStringBasedRecordingFormatDatabase& CsvStringBasedRecordingFormatDatabase::sharedInstance()
 {
-    std::call_once(sharedInstanceFlag,
+    return sharedDatabase.once(
         []
         {
-            // Released on purpose and never destroyed: objects torn down at process exit may still
-            // query it.
-            sharedDatabase = std::make_unique<CsvStringBasedRecordingFormatDatabase>(
-                recordingFormatsCsvStringArray.data(), recordingFormatsCsvStringArray.size())
-                                 .release();
+            return std::make_unique<const CsvStringBasedRecordingFormatDatabase>(
+                recordingFormatsCsvStringArray.data(), recordingFormatsCsvStringArray.size());
         });
-    return *sharedDatabase;
 }
 
 CsvStringBasedRecordingFormatDatabase::CsvStringBasedRecordingFormatDatabase(
