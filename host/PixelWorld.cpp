@@ -37,9 +37,12 @@ PixelWorld::PixelWorld(A_long width, A_long height, bool deep, A_long rowbytes, 
     : state(std::make_unique<State>())
 {
     if (width < 0 || height < 0 || rowbytes < 0
-        || (!exactRowbytes && static_cast<std::size_t>(rowbytes) < width * pixelSize(deep)))
+        || (!exactRowbytes
+            && (static_cast<std::size_t>(rowbytes) < width * pixelSize(deep)
+                || rowbytes % pixelSize(deep) != 0)))
     {
-        throw HostError("PixelWorld: negative size or rows shorter than the width");
+        throw HostError("PixelWorld: negative size, or rows shorter than the width or not on "
+                        "whole pixels");
     }
     // At least one byte, so that every world has its own data pointer in the registry.
     state->bytes.assign(std::max<std::size_t>(1, std::size_t(rowbytes) * height), guardByte);

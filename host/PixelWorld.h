@@ -21,11 +21,11 @@ namespace Host
 class PixelWorld
 {
 public:
-    /// `rowPadding` extra bytes after each row (any count, also one that is not a multiple of
-    /// the pixel size).
+    /// `rowPadding` extra bytes after each row, a multiple of the pixel size (4 or 8 bytes), as
+    /// hosts keep every row on whole pixels.
     PixelWorld(A_long width, A_long height, bool deep, A_long rowPadding = 0);
-    /// A world with exactly the given `rowbytes`, also one smaller than a row (a hostile host);
-    /// the block holds `height` x `rowbytes` bytes.
+    /// A world with exactly the given `rowbytes`, also one smaller than a row or not a multiple
+    /// of the pixel size (a hostile host); the block holds `height` x `rowbytes` bytes.
     static PixelWorld withRowbytes(A_long width, A_long height, bool deep, A_long rowbytes);
     ~PixelWorld();
     PixelWorld(PixelWorld&&) noexcept;

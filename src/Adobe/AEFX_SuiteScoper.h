@@ -19,15 +19,16 @@ public:
         , version(suiteVersion)
     {
         const void* acquired = nullptr;
-        if (basicSuite && basicSuite->AcquireSuite
-            && basicSuite->AcquireSuite(name, version, &acquired) == A_Err_NONE && acquired)
+        const bool succeeded = basicSuite && basicSuite->AcquireSuite && basicSuite->ReleaseSuite
+            && basicSuite->AcquireSuite(name, version, &acquired) == A_Err_NONE;
+        if (succeeded && acquired)
         {
             suite = static_cast<const Suite*>(acquired);
             return;
         }
-        if (acquired && basicSuite->ReleaseSuite)
+        if (succeeded)
         {
-            // Handed out despite the error: give it back, we will not use it.
+            // The host counts a success as an acquisition, even of a null suite.
             basicSuite->ReleaseSuite(name, version);
         }
         if (outData)
@@ -38,13 +39,7 @@ public:
         throw static_cast<PF_Err>(A_Err_MISSING_SUITE);
     }
 
-    ~AEFX_SuiteScoper()
-    {
-        if (basicSuite->ReleaseSuite)
-        {
-            basicSuite->ReleaseSuite(name, version);
-        }
-    }
+    ~AEFX_SuiteScoper() { basicSuite->ReleaseSuite(name, version); }
 
     AEFX_SuiteScoper(const AEFX_SuiteScoper&) = delete;
     AEFX_SuiteScoper& operator=(const AEFX_SuiteScoper&) = delete;

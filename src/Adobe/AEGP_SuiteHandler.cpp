@@ -24,9 +24,9 @@ const void* AEGP_SuiteHandler::LoadSuite(const char* name, A_long version) const
     const A_Err error = basicSuite->AcquireSuite(name, version, &suite);
     if (error != A_Err_NONE || !suite)
     {
-        if (suite)
+        if (error == A_Err_NONE)
         {
-            // Handed out despite the error: give it back, it will not be used.
+            // The host counts a success as an acquisition, even of a null suite.
             basicSuite->ReleaseSuite(name, version);
         }
         MissingSuiteError();

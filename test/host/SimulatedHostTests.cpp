@@ -1,0 +1,84 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "AePlugin/TestEffect/TestEffectHost.h"
+#include "Support/TemporaryDirectory.h"
+
+using TestEffect::TestEffectHost;
+
+namespace
+{
+
+std::string loadError(const std::string& path)
+{
+    try
+    {
+        Host::PluginModule module(path);
+    }
+    catch (const Host::HostError& error)
+    {
+        return error.what();
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(PluginModule, LoadFailuresNameThePathAndTheReason)
+{
+    const TestSupport::TemporaryDirectory directory;
+    EXPECT_NE(loadError(directory.path() + "/missing.so")
+                  .find("Cannot load the plug-in \"" + directory.path() + "/missing.so" + "\""),
+        std::string::npos);
+    EXPECT_EQ(loadError(LC_NO_ENTRY_POINT_MODULE),
+        "The plug-in \"" LC_NO_ENTRY_POINT_MODULE "\" does not export EntryPointFunc.");
+}
+
+TEST(SimulatedHost, SequenceDataSurvivesSavingAndReopeningAsItsBytes)
+{
+    TestEffectHost host;
+    ASSERT_EQ(host.applyEffect(), PF_Err_NONE);
+    const std::vector<unsigned char> saved = host.saveProject();
+    EXPECT_EQ(saved, (std::vector<unsigned char> { 's', 'e', 'q', 0 }));
+
+    TestEffectHost reopened;
+    reopened.send(PF_Cmd_GLOBAL_SETUP);
+    reopened.send(PF_Cmd_PARAMS_SETUP);
+    EXPECT_EQ(reopened.reopenProject(saved), PF_Err_NONE);
+    EXPECT_EQ(reopened.lastCommand().returnMessage, "sequenceResetup");
+    EXPECT_EQ(reopened.sequenceDataBytes(), saved);
+
+    // A damaged project: any bytes, any length.
+    EXPECT_EQ(reopened.reopenProject({ 0xFF, 0x00, 0x7F }), PF_Err_NONE);
+    EXPECT_EQ(reopened.sequenceDataBytes(), (std::vector<unsigned char> { 0xFF, 0x00, 0x7F }));
+    reopened.send(PF_Cmd_SEQUENCE_SETDOWN);
+    EXPECT_FALSE(reopened.hasSequenceData());
+    EXPECT_EQ(reopened.liveHandles(), 0u);
+}
+
+TEST(SimulatedHost, SequenceSetupWithoutMemoryIsOutOfMemory)
+{
+    TestEffectHost host;
+    host.send(PF_Cmd_PARAMS_SETUP);
+    host.failHandleAllocations(true);
+    EXPECT_EQ(host.send(PF_Cmd_SEQUENCE_SETUP), PF_Err_OUT_OF_MEMORY);
+    EXPECT_FALSE(host.hasSequenceData());
+}
+
+TEST(SimulatedHost, UnloadAndReloadGiveAFreshPluginObject)
+{
+    TestEffectHost host;
+    host.applyEffect();
+    host.setBehaviour(TestEffect::throwPair);
+    host.send(PF_Cmd_FRAME_SETUP); // leaves an error pending in this plug-in object
+    host.unload();
+    EXPECT_FALSE(host.loaded());
+    host.load(LC_FRAMEWORK_TEST_EFFECT);
+    host.applyEffect();
+    host.send(PF_Cmd_RENDER);
+    EXPECT_EQ(host.lastCommand().returnMessage, "render");
+    std::remove(host.logPath().c_str());
+}
