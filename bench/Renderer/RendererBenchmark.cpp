@@ -177,7 +177,7 @@ public:
             std::size_t localSize = 0;
             status |= clGetKernelWorkGroupInfo(
                 kernel, device, CL_KERNEL_WORK_GROUP_SIZE, sizeof(localSize), &localSize, nullptr);
-            const std::size_t globalSize = RendererDetail::globalWorkSize(
+            const std::size_t globalSize = Renderer::RendererDetail::globalWorkSize(
                 rangePerPixel ? bytes / (4 * sizeof(float)) : bytes, localSize);
             status |= clEnqueueNDRangeKernel(
                 queue, kernel, 1, nullptr, &globalSize, &localSize, 0, nullptr, nullptr);
@@ -228,7 +228,7 @@ void ShadingSteps(benchmark::State& state)
         [&](cl_kernel kernel)
         {
             Renderer::KernelArguments arguments(kernel, 2);
-            return RendererDetail::addFrameArguments(arguments, parameter)
+            return Renderer::RendererDetail::addFrameArguments(arguments, parameter)
                 .add(cl_uchar { parameter.reverse })
                 .add(cl_float { parameter.gamma })
                 .status();
@@ -246,7 +246,7 @@ void DistortionSteps(benchmark::State& state)
         [&](cl_kernel kernel)
         {
             Renderer::KernelArguments arguments(kernel, 2);
-            return RendererDetail::addFrameArguments(arguments, parameter).status();
+            return Renderer::RendererDetail::addFrameArguments(arguments, parameter).status();
         });
 }
 

@@ -25,7 +25,7 @@ void checkFrameFitsBuffer(std::uint32_t width, std::uint32_t height, std::size_t
 
 } // namespace
 
-namespace RendererDetail
+namespace Renderer::RendererDetail
 {
 
 void renderFrame(Renderer::OpenCLKernel<float>& imageKernel,
@@ -68,4 +68,4 @@ void renderFrame(Renderer::OpenCLKernel<float>& imageKernel,
     }
 }
 
-} // namespace RendererDetail
+} // namespace Renderer::RendererDetail

@@ -8,7 +8,7 @@
 #include "Renderer/OpenCL/KernelArguments.h"
 #include "Renderer/OpenCL/OpenCLKernel.h"
 
-namespace RendererDetail
+namespace Renderer::RendererDetail
 {
 
 /// Runs the map kernel over outputBuffer when renderMap is set, else the image kernel from
@@ -38,4 +38,4 @@ Renderer::KernelArguments& addFrameArguments(
         .add(cl_float { parameter.a5 });
 }
 
-} // namespace RendererDetail
+} // namespace Renderer::RendererDetail

@@ -95,12 +95,12 @@ TEST(OpenCLKernelHelper, NoCandidateMeansNoDevice)
 
 TEST(OpenCLKernelDetail, LaunchRangeIsTheByteCountInWholeWorkGroups)
 {
-    EXPECT_EQ(RendererDetail::globalWorkSize(1920 * 1080 * 16, 256), 33177600u);
-    EXPECT_EQ(RendererDetail::globalWorkSize(16, 4096), 4096u);
-    EXPECT_EQ(RendererDetail::globalWorkSize(17, 8), 24u);
-    EXPECT_EQ(RendererDetail::globalWorkSize(3840 * 2160 * 16, 4096), 132710400u);
+    EXPECT_EQ(Renderer::RendererDetail::globalWorkSize(1920 * 1080 * 16, 256), 33177600u);
+    EXPECT_EQ(Renderer::RendererDetail::globalWorkSize(16, 4096), 4096u);
+    EXPECT_EQ(Renderer::RendererDetail::globalWorkSize(17, 8), 24u);
+    EXPECT_EQ(Renderer::RendererDetail::globalWorkSize(3840 * 2160 * 16, 4096), 132710400u);
     // Not a power of two: still a multiple, which the runtime requires.
-    EXPECT_EQ(RendererDetail::globalWorkSize(132710416, 1000) % 1000, 0u);
+    EXPECT_EQ(Renderer::RendererDetail::globalWorkSize(132710416, 1000) % 1000, 0u);
 }
 
 TEST_F(OpenCLKernelTest, SelectedDeviceDescribesItself)

@@ -14,7 +14,7 @@ template class OpenCLKernel<float>;
 
 } // namespace Renderer
 
-namespace RendererDetail
+namespace Renderer::RendererDetail
 {
 
 std::size_t globalWorkSize(std::size_t bufferSize, std::size_t localSize)
@@ -25,4 +25,4 @@ std::size_t globalWorkSize(std::size_t bufferSize, std::size_t localSize)
     return static_cast<std::size_t>(groups) * localSize;
 }
 
-} // namespace RendererDetail
+} // namespace Renderer::RendererDetail

@@ -4,11 +4,11 @@
 
 #include <cstddef>
 
-namespace RendererDetail
+namespace Renderer::RendererDetail
 {
 
 /// The launch range for a buffer: the byte count rounded up to whole work-groups. The count of
 /// groups is computed in single precision; the range is always a multiple of localSize.
 std::size_t globalWorkSize(std::size_t bufferSize, std::size_t localSize);
 
-} // namespace RendererDetail
+} // namespace Renderer::RendererDetail
