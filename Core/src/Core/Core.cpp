@@ -37,9 +37,8 @@ namespace
     {
         assert(description);
         assert(capacity);
-        // Our own reference keeps the text alive while it is copied.
-        const std::shared_ptr<const std::string> text = storedDescription;
-        return text && CoreDetail::copyWholeText(*text, description, capacity);
+        return storedDescription
+            && CoreDetail::copyWholeText(*storedDescription, description, capacity);
     }
 
     bool metadataKeyForMetadataKind(MetadataDatabase::MetadataKind kind,

@@ -243,7 +243,7 @@ ExtendedManagedContainer& Core::CorePrivate::extendedManagedContainer()
 RecordingFormat Core::CorePrivate::retrieveRecordingFormat()
 {
     ExtendedManagedContainer& currentContainer = extendedManagedContainer();
-    RecordingFormat format;
+    RecordingFormat format {};
     if (!dataSource->recordingFormat(format))
     {
         format = currentContainer.recordingFormat();
@@ -254,7 +254,7 @@ RecordingFormat Core::CorePrivate::retrieveRecordingFormat()
 
 FrameData Core::CorePrivate::retrieveFrameData()
 {
-    FrameData frameData;
+    FrameData frameData {};
     if (!dataSource->frameData(frameData))
     {
         throw Exception("There is some frame related data missing.");
@@ -292,8 +292,9 @@ CorrectionData::Frame Core::CorePrivate::retrieveCorrectionFrameData(const Frame
 Core::CorePrivate::RequestedCorrections Core::CorePrivate::prepareRendererIfNeeded(
     std::unique_lock<std::mutex>& rendererLock)
 {
-    ShadingCorrectionParameter shadingCorrection;
-    DistortionCorrectionParameter distortionCorrection;
+    // A data source that forgets a field leaves it zero, not whatever the stack held.
+    ShadingCorrectionParameter shadingCorrection {};
+    DistortionCorrectionParameter distortionCorrection {};
     RequestedCorrections requested;
     requested.shading = dataSource->shouldPerformShadingCorrection(shadingCorrection);
     requested.distortion = dataSource->shouldPerformDistortionCorrection(distortionCorrection);
