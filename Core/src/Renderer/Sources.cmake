@@ -15,6 +15,6 @@ target_sources(Core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/OpenCL/OpenCLKernelHelper.cpp
 )
 lc_embed_text(Core ${CMAKE_CURRENT_LIST_DIR}/Kernels/ShadingCorrection.cl
-    Renderer shadingKernelSource)
+    Renderer shadingKernelSource PREPEND ${CMAKE_CURRENT_LIST_DIR}/Kernels/KernelCommon.cl)
 lc_embed_text(Core ${CMAKE_CURRENT_LIST_DIR}/Kernels/DistortionCorrection.cl
-    Renderer distortionKernelSource)
+    Renderer distortionKernelSource PREPEND ${CMAKE_CURRENT_LIST_DIR}/Kernels/KernelCommon.cl)

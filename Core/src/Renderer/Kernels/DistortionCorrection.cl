@@ -9,41 +9,13 @@
 // The pixel's offset from the centre is scaled by dOld / d and the input is sampled there with
 // bilinear weights. Samples near or beyond the frame edge fade to (0, 0, 0, 0), alpha included.
 //
-// The launch range covers one work-item per byte of the buffer, not per pixel: every kernel
-// derives its pixel from the global index and returns at once outside the frame.
-
-// The pixel of this work-item; false beyond the frame.
-bool pixelOfWorkItem(uint width, uint height, size_t* x, size_t* y)
-{
-    const size_t index = get_global_id(0);
-    *x = index % width;
-    *y = index / width;
-    return *x < width && *y < height;
-}
+// KernelCommon.cl comes first: pixelOfWorkItem, square, distanceFromSensorImageAreaCenter.
 
 // Distance (mm) in the input frame for the distance x (mm) in the output frame.
 float computeResultForQuinticFunction(
     float x, float a0, float a1, float a2, float a3, float a4, float a5)
 {
     return a0 + a1 * x + a2 * x * x + a3 * x * x * x + a4 * x * x * x * x + a5 * x * x * x * x * x;
-}
-
-// v * v rather than pow(v, 2.0f): the same value (pow's own error bound is looser), and CPU
-// runtimes turn pow into a library call per work-item that took most of the frame time.
-float square(float v) { return v * v; }
-
-// Distance in mm of a pixel centre from the frame centre. Pixel centres lie at integer
-// positions, so the centre of an even-sized frame falls between pixels. Half the frame's
-// diagonal (pixels) corresponds to radiusOfUsedSensorImageArea (mm).
-float distanceFromSensorImageAreaCenter(
-    float radiusOfUsedSensorImageArea, uint2 resolution, uint2 position)
-{
-    const float centerX = resolution.x / 2.0f - 0.5f;
-    const float centerY = resolution.y / 2.0f - 0.5f;
-    const float distance = sqrt(square(position.x - centerX) + square(position.y - centerY));
-    const float halfDiagonal
-        = sqrt(square((float)resolution.x) + square((float)resolution.y)) / 2.0f;
-    return distance / halfDiagonal * radiusOfUsedSensorImageArea;
 }
 
 // The up to four pixels that contribute to a sample at point, with their bilinear weights.

@@ -8,17 +8,7 @@
 //     factor(r) = (a0 + a1 r + a2 r^2 + a3 r^3 + a4 r^4 + a5 r^5) / 100
 // Removing shading (reverse == 0) divides the colour by the factor, adding it multiplies.
 //
-// The launch range covers one work-item per byte of the buffer, not per pixel: every kernel
-// derives its pixel from the global index and returns at once outside the frame.
-
-// The pixel of this work-item; false beyond the frame.
-bool pixelOfWorkItem(uint width, uint height, size_t* x, size_t* y)
-{
-    const size_t index = get_global_id(0);
-    *x = index % width;
-    *y = index / width;
-    return *x < width && *y < height;
-}
+// KernelCommon.cl comes first: pixelOfWorkItem, square, distanceFromSensorImageAreaCenter.
 
 // Shading in percent at distance x (mm), as a fraction.
 float computeResultForQuinticFunction(
@@ -26,24 +16,6 @@ float computeResultForQuinticFunction(
 {
     return (a0 + a1 * x + a2 * x * x + a3 * x * x * x + a4 * x * x * x * x + a5 * x * x * x * x * x)
         / 100.0f;
-}
-
-// v * v rather than pow(v, 2.0f): the same value (pow's own error bound is looser), and CPU
-// runtimes turn pow into a library call per work-item that took most of the frame time.
-float square(float v) { return v * v; }
-
-// Distance in mm of a pixel centre from the frame centre. Pixel centres lie at integer
-// positions, so the centre of an even-sized frame falls between pixels. Half the frame's
-// diagonal (pixels) corresponds to radiusOfUsedSensorImageArea (mm).
-float distanceFromSensorImageAreaCenter(
-    float radiusOfUsedSensorImageArea, uint2 resolution, uint2 position)
-{
-    const float centerX = resolution.x / 2.0f - 0.5f;
-    const float centerY = resolution.y / 2.0f - 0.5f;
-    const float distance = sqrt(square(position.x - centerX) + square(position.y - centerY));
-    const float halfDiagonal
-        = sqrt(square((float)resolution.x) + square((float)resolution.y)) / 2.0f;
-    return distance / halfDiagonal * radiusOfUsedSensorImageArea;
 }
 
 // The multiplier applied to linear colour values of the pixel at position.
