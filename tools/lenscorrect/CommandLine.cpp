@@ -1,0 +1,241 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "lenscorrect/CommandLine.h"
+
+#include <charconv>
+#include <map>
+
+#include <CLI/CLI.hpp>
+
+namespace LensCorrect
+{
+
+namespace
+{
+
+    const char* const description
+        = R"(lenscorrect - remove or add lens shading and distortion in whole clips
+
+Corrects every frame of an image sequence, a single image or a movie with the per-frame lens
+data that the camera recorded (a .tlcf correction file), in the same library the compositing
+plug-ins use, and writes an image sequence in the format its extension names.
+
+Frames are corrected as 32-bit float RGBA in linear light: values above 1 and below 0 pass
+through, alpha is kept by shading and resampled by distortion, and images without alpha are
+processed as opaque and written back without it. Integer and log-encoded images are converted
+to linear light and back with OpenImageIO's colour conversion (OpenColorIO where $OCIO names a
+configuration) from the file's colour space or --colorspace; float images are taken as linear.
+
+Distortion correction needs more room than the plate: the output frame is the largest size the
+library asks for over the whole clip (at least the plate's), with the picture centred, so every
+frame and every chunk of a split run have one size. EXR keeps the plate's display window and
+writes the enlarged frame as its data window (overscan); other formats get the enlarged size.
+--keep-size crops back to the plate's size, centred. With --shading and --distortion together
+the frame is shading-corrected first and distortion-corrected second, and its size is the one
+the distortion correction asks for.
+
+Reading, correcting and writing run on three threads at once. Every file is written under a
+temporary name and renamed when complete, so an interrupted run never leaves a half-written
+frame; --skip-existing resumes it. The input is never overwritten.)";
+
+    const char* const footer = R"(LENS DATA
+  With --correction-file the file's header must name the clip: its video file name or clip
+  name must equal the clip's file name (the last part of --clip, the input by default, or
+  --clip-name). Without it, the correction file is searched for in the clip's directory, its
+  subdirectories and up to five parent directories with their subdirectories.
+
+FRAMES
+  Sequences are written plate.####.exr (one digit per #), plate.%04d.exr, or as one file of the
+  sequence (plate.1001.exr stands for all of plate.####.exr). Output files keep the input's
+  frame numbers; a movie's frames are numbered from 0. The clip's frame 0 is --first-frame
+  (default: the first frame found); frame numbers are converted from --fps to the lens data's
+  rate, and --start-timecode looks frames up by timecode instead of by number.
+
+EXAMPLES
+  Remove shading and distortion from a plate, with the correction file beside the clip:
+    lenscorrect A014C007.####.exr --clip-name A014C007_230614_R2KQ.mov \
+        --shading remove --distortion undistort -o corrected/A014C007.####.exr
+
+  One chunk of a farm job, resumable, with a named correction file:
+    lenscorrect plate.%04d.exr --correction-file A014C007.tlcf --clip-name A014C007.mov \
+        --distortion undistort --frames 1001-1050 --skip-existing -o out/plate.%04d.exr
+
+  Put the lens back on a CG render (distort, add shading) and write ST-maps for compositing:
+    lenscorrect cg.####.exr --correction-file A014C007.tlcf --clip-name A014C007.mov \
+        --distortion distort --shading add -o cg_lens.####.exr --stmap stmap.####.exr
+
+  Look before reading: a before/after picture of frame 1012 only:
+    lenscorrect plate.####.dpx --clip plate/A014C007.mov --shading remove --distortion undistort \
+        --preview preview.png --preview-frame 1012
+
+EXIT STATUS
+  0 every frame was written; 1 a frame or the run failed (the library's brief and detailed
+  texts are on standard error, and nothing half-written is left); 2 the command line is wrong;
+  130 interrupted.)";
+
+    template <typename Number> bool readNumber(const std::string& text, Number& value)
+    {
+        const char* end = text.data() + text.size();
+        const auto result = std::from_chars(text.data(), end, value);
+        return result.ec == std::errc() && result.ptr == end && !text.empty();
+    }
+
+    /// "W:H" (or "WxH") into two numbers.
+    template <typename Number> std::pair<Number, Number> readPair(const std::string& text)
+    {
+        const size_t separator = text.find_first_of(":x");
+        std::pair<Number, Number> pair {};
+        if (separator == std::string::npos || !readNumber(text.substr(0, separator), pair.first)
+            || !readNumber(text.substr(separator + 1), pair.second) || !(pair.first >= 0)
+            || !(pair.second >= 0))
+        {
+            throw CLI::ValidationError(
+                "\"" + text + "\" is not W:H with two numbers of at least 0");
+        }
+        return pair;
+    }
+
+} // namespace
+
+CommandLine parseCommandLine(
+    int argc, const char* const* argv, std::ostream& out, std::ostream& err)
+{
+    Options options;
+    std::string shading;
+    std::string distortion;
+    CLI::App app(description, "lenscorrect");
+    app.footer(footer);
+    app.get_formatter()->column_width(34);
+
+    app.add_option("input", options.input,
+           "Image sequence (plate.####.exr, plate.%04d.exr, or one file of it), single image, "
+           "or movie")
+        ->required();
+    app.add_option("-o,--output", options.output,
+        "Output pattern (out.####.exr); its extension picks the format");
+
+    const std::string corrections = "Corrections";
+    app.add_option("--shading", shading, "Remove the lens shading, or add it")
+        ->check(CLI::IsMember({ "remove", "add" }))
+        ->group(corrections);
+    app.add_option("--distortion", distortion, "Remove the lens distortion, or add it")
+        ->check(CLI::IsMember({ "undistort", "distort" }))
+        ->group(corrections);
+    app.add_flag("--keep-size", options.keepSize,
+           "Crop the distortion-corrected frame back to the plate's size, centred")
+        ->group(corrections);
+
+    const std::string lens = "Lens data";
+    app.add_option("--correction-file", options.correctionFile,
+           "The clip's correction file (.tlcf); default: searched around --clip")
+        ->group(lens);
+    app.add_option("--clip", options.clip,
+           "The clip's original file, whose name the correction file carries; default: the "
+           "input")
+        ->group(lens);
+    app.add_option("--clip-name", options.clipName,
+           "The clip file name to check the correction file against, instead of --clip's")
+        ->group(lens);
+    app.add_option("--first-frame", options.firstFrame,
+           "The sequence number of the clip's frame 0; default: the first frame found")
+        ->group(lens);
+    app.add_option("--fps", options.framesPerSecond,
+           "The clip's frame rate, to convert frame numbers to the lens data's rate; default: "
+           "unknown (no conversion)")
+        ->check(CLI::NonNegativeNumber)
+        ->group(lens);
+    app.add_option("--start-timecode", options.startTimecode,
+           "Timecode of the clip's frame 0 (HH:MM:SS:FF): look frames up by timecode")
+        ->group(lens);
+    app.add_option_function<std::string>(
+           "--sensor-size",
+           [&](const std::string& text) { options.sensorSize = readPair<float>(text); },
+           "Manual recording format: the image area W:H in mm (H may be 0: from the aspect "
+           "ratio)")
+        ->group(lens);
+    app.add_option_function<std::string>(
+           "--resolution",
+           [&](const std::string& text)
+           {
+               const auto pair = readPair<uint32_t>(text);
+               options.resolution = Size { pair.first, pair.second };
+           },
+           "Manual recording format: the clip resolution W:H in pixels")
+        ->group(lens);
+    app.add_option_function<float>(
+           "--image-diameter", [&](float diameter) { options.imageDiameter = diameter; },
+           "Manual recording format: the image diameter in mm; default: the image area's "
+           "diagonal")
+        ->check(CLI::PositiveNumber)
+        ->group(lens);
+    app.add_option_function<std::string>(
+           "--size-without-overscan",
+           [&](const std::string& text)
+           {
+               const auto pair = readPair<uint32_t>(text);
+               options.sizeWithoutOverscan = Size { pair.first, pair.second };
+           },
+           "The picture without its overscan margin, W:H in pixels, when the plate has one")
+        ->group(lens);
+
+    const std::string frames = "Frames and output";
+    app.add_option("--frames", options.frames,
+           "Only these frames: 1001-1100, 1001-1100x2, 1001,1005-1010 (sequence numbers)")
+        ->group(frames);
+    app.add_option("--colorspace", options.colorSpace,
+           "The input's colour space; default: the file's own (linear for float data, sRGB when "
+           "an integer file names none)")
+        ->group(frames);
+    app.add_option("--data-type", options.dataType, "Output data type; default: the input's")
+        ->check(CLI::IsMember({ "uint8", "uint16", "half", "float" }))
+        ->group(frames);
+    app.add_flag("--skip-existing", options.skipExisting,
+           "Leave frames whose outputs exist (resume an interrupted run)")
+        ->group(frames);
+    app.add_flag("--keep-going", options.keepGoing,
+           "Go on after a failed frame and list the failed frames at the end")
+        ->group(frames);
+    app.add_flag("-q,--quiet", options.quiet, "Report failures only")->group(frames);
+
+    const std::string exports = "Exports";
+    app.add_option("--stmap", options.stMap,
+           "Per frame, an ST-map of the distortion correction (source position s, t in red and "
+           "green, validity in alpha) for a standard STMap lookup on the input plate")
+        ->group(exports);
+    app.add_option("--gain-map", options.gainMap,
+           "Per frame, the shading correction's multiplier in linear light")
+        ->group(exports);
+    app.add_option("--preview", options.preview,
+           "A before/after picture (PNG) of one frame, side by side, with a grid")
+        ->group(exports);
+    app.add_option("--preview-frame", options.previewFrame,
+           "The frame of the preview; default: the first frame of the run")
+        ->group(exports);
+
+    try
+    {
+        app.parse(argc, argv);
+    }
+    catch (const CLI::CallForHelp&)
+    {
+        out << app.help();
+        return { std::nullopt, 0 };
+    }
+    catch (const CLI::ParseError& error)
+    {
+        err << "lenscorrect: " << error.what() << "\nRun with --help for the usage.\n";
+        return { std::nullopt, 2 };
+    }
+    if (!shading.empty())
+    {
+        options.shading = shading == "add" ? ShadingMode::add : ShadingMode::remove;
+    }
+    if (!distortion.empty())
+    {
+        options.distortion
+            = distortion == "distort" ? DistortionMode::distort : DistortionMode::undistort;
+    }
+    return { options, 0 };
+}
+
+} // namespace LensCorrect

@@ -1,0 +1,93 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "lenscorrect/CommandLineDataSource.h"
+
+#include <cstring>
+#include <utility>
+
+namespace LensCorrect
+{
+
+namespace
+{
+
+    bool copy(const std::string& text, char* buffer, size_t capacity)
+    {
+        if (text.empty() || text.size() + 1 > capacity)
+        {
+            return false;
+        }
+        std::memcpy(buffer, text.c_str(), text.size() + 1);
+        return true;
+    }
+
+    std::string fileName(const std::string& path)
+    {
+        const size_t separator = path.rfind('/');
+        return separator == std::string::npos ? path : path.substr(separator + 1);
+    }
+
+} // namespace
+
+CommandLineDataSource::CommandLineDataSource(ClipIdentity identity,
+    std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat,
+    std::shared_ptr<const FrameRequest> request)
+    : identity(std::move(identity))
+    , manualRecordingFormat(manualRecordingFormat)
+    , request(std::move(request))
+{
+}
+
+bool CommandLineDataSource::shouldPerformShadingCorrection(
+    Core::ShadingCorrectionParameter& parameter) const
+{
+    parameter = { request->shadingReverse.value_or(false), request->shadingMap };
+    return request->shadingReverse.has_value();
+}
+
+bool CommandLineDataSource::shouldPerformDistortionCorrection(
+    Core::DistortionCorrectionParameter& parameter) const
+{
+    // ST-maps come from rendering a coordinate ramp, never from the library's identity map.
+    parameter = { request->distortionReverse.value_or(false), false };
+    return request->distortionReverse.has_value();
+}
+
+bool CommandLineDataSource::frameMetadata(char*, size_t) const { return false; }
+
+bool CommandLineDataSource::correctionFilePath(char* buffer, size_t capacity) const
+{
+    return copy(identity.correctionFilePath, buffer, capacity);
+}
+
+bool CommandLineDataSource::clipFileName(char* buffer, size_t capacity) const
+{
+    // Only the correction file is checked against a name; without one the library searches
+    // around the clip's path and checks the name at its end.
+    return !identity.correctionFilePath.empty()
+        && copy(fileName(identity.clipFilePath), buffer, capacity);
+}
+
+bool CommandLineDataSource::clipFilePath(char* buffer, size_t capacity) const
+{
+    return copy(identity.clipFilePath, buffer, capacity);
+}
+
+bool CommandLineDataSource::frameData(Core::FrameData& frameData) const
+{
+    frameData = request->frame;
+    return true;
+}
+
+bool CommandLineDataSource::recordingFormat(
+    RecordingFormatDatabase::RecordingFormat& recordingFormat) const
+{
+    if (!manualRecordingFormat)
+    {
+        return false;
+    }
+    recordingFormat = *manualRecordingFormat;
+    return true;
+}
+
+} // namespace LensCorrect

@@ -1,0 +1,90 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Core/Core.h"
+#include "lenscorrect/CommandLineDataSource.h"
+#include "lenscorrect/FrameGeometry.h"
+#include "lenscorrect/RgbaImage.h"
+
+namespace LensCorrect
+{
+
+enum class ShadingMode
+{
+    remove,
+    add,
+};
+
+enum class DistortionMode
+{
+    undistort,
+    distort,
+};
+
+/// The corrections to perform and everything the library is told about the clip.
+struct LensSettings
+{
+    std::optional<ShadingMode> shading;
+    std::optional<DistortionMode> distortion;
+    ClipIdentity identity;
+    std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat;
+    /// The clip's rate; 0 for unknown (no conversion to the lens data's rate).
+    float framesPerSecond = 0.0f;
+    /// Timecode of the clip's frame 0; empty to look frames up by number.
+    std::string startTimecode;
+    /// The picture without its overscan margin, when the plate has one.
+    std::optional<Size> sizeWithoutOverscan;
+};
+
+/// Drives one Core::Core for the frames of one clip, all of the picture's size, in linear
+/// light. Every failure of the library is
+/// thrown as a Failure carrying the library's two texts. Not thread-safe: one thread renders.
+class FrameCorrector
+{
+public:
+    FrameCorrector(const LensSettings& settings, Size picture);
+    ~FrameCorrector();
+    FrameCorrector(const FrameCorrector&) = delete;
+    FrameCorrector& operator=(const FrameCorrector&) = delete;
+
+    /// Reads and checks the clip's lens data once (correction file found, readable, belonging to
+    /// the clip) and returns the recording format it implies.
+    RecordingFormatDatabase::RecordingFormat checkLensData();
+
+    /// The buffer a frame is rendered in: the picture's size for shading, the library's
+    /// enlarged size (never smaller than the picture) for distortion. With both corrections the
+    /// distortion decides, since shading keeps the size.
+    Size renderSize(uint32_t clipFrame);
+
+    /// One frame corrected: `picture` (picture-sized) centred in a zeroed buffer of
+    /// `renderSize`, which the library corrects (shading first, then distortion, when both).
+    RgbaImage correct(uint32_t clipFrame, Size renderSize, const RgbaImage& picture);
+
+    /// An ST-map of `renderSize`: for every output pixel the normalised position in the plate
+    /// that the distortion correction takes it from, s = (x + 0.5) / width and
+    /// t = 1 - (y + 0.5) / height (x, y counted from the plate's top left), in red and green; in
+    /// alpha, the share of the sample that lies inside the plate (1 inside, 0 outside).
+    RgbaImage stMap(uint32_t clipFrame, Size renderSize);
+
+    /// The multiplier that the shading correction applies to each picture pixel, in all three
+    /// colour channels, alpha 1.
+    RgbaImage gainMap(uint32_t clipFrame);
+
+private:
+    void prepare(
+        uint32_t clipFrame, Size bufferSize, bool shading, bool shadingMap, bool distortion);
+    void check(bool succeeded) const;
+
+    const LensSettings settings;
+    const Size picture;
+    const std::shared_ptr<FrameRequest> request;
+    Core::Core core;
+};
+
+} // namespace LensCorrect

@@ -1,0 +1,174 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "lenscorrect/FrameWriter.h"
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+
+#include <OpenImageIO/filesystem.h>
+#include <unistd.h>
+
+#include "lenscorrect/Failure.h"
+
+namespace LensCorrect
+{
+
+namespace
+{
+
+    Failure notWritten(const std::string& path, const std::string& reason)
+    {
+        return Failure(
+            "The output image cannot be written.", "Path: \"" + path + "\"\nReason: " + reason);
+    }
+
+    std::unique_ptr<OIIO::ImageOutput> createOutput(const std::string& path)
+    {
+        auto output = OIIO::ImageOutput::create(path);
+        if (!output)
+        {
+            throw Failure("No image format is known for the output's file name extension.",
+                "Path: \"" + path + "\"\nReason: " + OIIO::geterror());
+        }
+        return output;
+    }
+
+    void placeWindows(OIIO::ImageSpec& spec, const OIIO::ImageSpec& plate, const Window& dataWindow,
+        const OIIO::ImageOutput& output)
+    {
+        spec.x = dataWindow.x;
+        spec.y = dataWindow.y;
+        spec.width = int(dataWindow.size.width);
+        spec.height = int(dataWindow.size.height);
+        spec.z = 0;
+        spec.depth = 1;
+        spec.full_depth = 1;
+        if (std::string(output.format_name()) == "openexr")
+        {
+            spec.full_x = plate.full_x;
+            spec.full_y = plate.full_y;
+            spec.full_width = plate.full_width;
+            spec.full_height = plate.full_height;
+        }
+        else
+        {
+            spec.x = 0;
+            spec.y = 0;
+            spec.full_x = 0;
+            spec.full_y = 0;
+            spec.full_width = spec.width;
+            spec.full_height = spec.height;
+        }
+        if (!output.supports("tiles"))
+        {
+            spec.tile_width = spec.tile_height = spec.tile_depth = 0;
+        }
+    }
+
+    /// Removes a temporary file unless it was renamed into place.
+    class TemporaryFile
+    {
+    public:
+        explicit TemporaryFile(std::string path)
+            : path(std::move(path))
+        {
+        }
+        ~TemporaryFile()
+        {
+            if (!renamed)
+            {
+                std::remove(path.c_str());
+            }
+        }
+        TemporaryFile(const TemporaryFile&) = delete;
+        TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+        void renameTo(const std::string& destination)
+        {
+            if (std::rename(path.c_str(), destination.c_str()) != 0)
+            {
+                throw notWritten(destination, "the complete file cannot be renamed into place");
+            }
+            renamed = true;
+        }
+
+        const std::string path;
+
+    private:
+        bool renamed = false;
+    };
+
+    std::string temporaryName(const std::string& path)
+    {
+        static std::atomic<unsigned> counter { 0 };
+        const size_t separator = path.rfind('/');
+        const std::string directory
+            = separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+        const std::string name = path.substr(directory.size());
+        return directory + "." + name + ".partial-" + std::to_string(getpid()) + "-"
+            + std::to_string(counter++);
+    }
+
+} // namespace
+
+std::string FrameWriter::formatForPath(const std::string& path)
+{
+    return createOutput(path)->format_name();
+}
+
+OIIO::ImageSpec FrameWriter::frameSpec(const OIIO::ImageSpec& plate, const std::string& plateFormat,
+    const Window& dataWindow, const std::string& path, OIIO::TypeDesc dataType)
+{
+    const auto output = createOutput(path);
+    OIIO::ImageSpec spec = plate;
+    placeWindows(spec, plate, dataWindow, *output);
+    // What described the input file rather than its picture does not travel.
+    for (const char* name : { "oiio:Movie", "oiio:subimages", "oiio:SubImages" })
+    {
+        spec.erase_attribute(name);
+    }
+    const bool sameFormat = plateFormat == output->format_name();
+    if (dataType != OIIO::TypeUnknown)
+    {
+        spec.set_format(dataType);
+        spec.channelformats.clear();
+    }
+    if (dataType != OIIO::TypeUnknown || !sameFormat)
+    {
+        spec.erase_attribute("oiio:BitsPerSample");
+    }
+    return spec;
+}
+
+OIIO::ImageSpec FrameWriter::mapSpec(
+    const OIIO::ImageSpec& plate, const Window& dataWindow, const std::string& path)
+{
+    const auto output = createOutput(path);
+    const std::string format = output->format_name();
+    const bool hasFloat = format == "openexr" || format == "tiff";
+    OIIO::ImageSpec spec(int(dataWindow.size.width), int(dataWindow.size.height), 4,
+        hasFloat ? OIIO::TypeFloat : OIIO::TypeUInt16);
+    placeWindows(spec, plate, dataWindow, *output);
+    spec.attribute("oiio:ColorSpace", "linear");
+    return spec;
+}
+
+void FrameWriter::write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels)
+{
+    auto output = createOutput(path);
+    TemporaryFile temporary(temporaryName(path));
+    if (!output->open(temporary.path, spec))
+    {
+        throw notWritten(path, output->geterror());
+    }
+    const bool written = output->write_image(OIIO::TypeFloat, pixels);
+    const bool closed = output->close();
+    if (!written || !closed)
+    {
+        throw notWritten(path, output->geterror());
+    }
+    temporary.renameTo(path);
+}
+
+} // namespace LensCorrect

@@ -1,0 +1,41 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#pragma once
+
+#include <string>
+
+#include <OpenImageIO/imageio.h>
+
+#include "lenscorrect/FrameGeometry.h"
+
+namespace LensCorrect
+{
+
+/// Writes the tool's image files. A file is written under a hidden temporary name beside its
+/// destination and renamed into place once complete, so that an interrupted or failed run never
+/// leaves a half-written file under a frame's name.
+namespace FrameWriter
+{
+
+    /// The format OpenImageIO writes for a path's extension ("openexr", "tiff", ...). Throws
+    /// Failure when it writes none.
+    std::string formatForPath(const std::string& path);
+
+    /// The header of a corrected frame: the plate's channels, data type (or `dataType` when
+    /// set), metadata and compression, with `dataWindow` as its pixels. EXR keeps the plate's
+    /// display window (so an enlarged frame becomes overscan); other formats start at 0, 0.
+    OIIO::ImageSpec frameSpec(const OIIO::ImageSpec& plate, const std::string& plateFormat,
+        const Window& dataWindow, const std::string& path, OIIO::TypeDesc dataType);
+
+    /// The header of an exported map: RGBA in float where the format has float, else 16 bits;
+    /// windows as for frames.
+    OIIO::ImageSpec mapSpec(
+        const OIIO::ImageSpec& plate, const Window& dataWindow, const std::string& path);
+
+    /// Writes interleaved float pixels of spec.nchannels channels covering the spec's data
+    /// window. Throws Failure; nothing is left under `path` or a temporary name then.
+    void write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels);
+
+} // namespace FrameWriter
+
+} // namespace LensCorrect

@@ -1,0 +1,134 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "lenscorrect/InputClip.h"
+
+#include <OpenImageIO/filesystem.h>
+
+#include "lenscorrect/Failure.h"
+#include "lenscorrect/FramePattern.h"
+
+namespace LensCorrect
+{
+
+namespace
+{
+
+    Failure unreadable(const std::string& path, const std::string& reason)
+    {
+        return Failure("The input cannot be read.", "Path: \"" + path + "\"\nReason: " + reason);
+    }
+
+} // namespace
+
+InputClip::InputClip(const std::string& input)
+    : inputName(input)
+{
+    const FramePattern pattern(input);
+    if (pattern.hasFrameField())
+    {
+        listSequence(pattern);
+    }
+    else if (!OIIO::Filesystem::is_regular(input))
+    {
+        throw unreadable(input, "no such file");
+    }
+    else
+    {
+        auto image = OIIO::ImageInput::open(input);
+        if (!image)
+        {
+            throw unreadable(input, OIIO::geterror());
+        }
+        if (image->spec().get_int_attribute("oiio:Movie") != 0)
+        {
+            movie = true;
+            spec = image->spec();
+            format = image->format_name();
+            int count = image->spec().get_int_attribute("oiio:subimages");
+            if (count <= 0)
+            {
+                while (image->seek_subimage(count, 0))
+                {
+                    ++count;
+                }
+            }
+            for (int frame = 0; frame < count; ++frame)
+            {
+                inputFrames.push_back({ frame, input, frame });
+            }
+        }
+        else if (const auto sequence = FramePattern::sequenceOfFile(input))
+        {
+            listSequence(sequence->first);
+        }
+        else
+        {
+            spec = image->spec();
+            format = image->format_name();
+            inputFrames.push_back({ 0, input, 0 });
+        }
+    }
+    if (inputFrames.empty())
+    {
+        throw unreadable(input, "it holds no frames");
+    }
+}
+
+void InputClip::listSequence(const FramePattern& pattern)
+{
+    for (const auto& [number, path] : pattern.scan())
+    {
+        inputFrames.push_back({ number, path, 0 });
+    }
+    if (inputFrames.empty())
+    {
+        throw Failure("No file of the image sequence exists.",
+            "Pattern: \"" + inputName + "\"\nSearched For: \"" + pattern.printfPattern() + "\"");
+    }
+    std::string reasons;
+    for (size_t i = 0; i < inputFrames.size(); ++i)
+    {
+        if (auto image = OIIO::ImageInput::open(inputFrames[i].path))
+        {
+            spec = image->spec();
+            format = image->format_name();
+            return;
+        }
+        const std::string reason = OIIO::geterror();
+        if (i < 5)
+        {
+            reasons += "\n" + inputFrames[i].path + ": " + reason;
+        }
+    }
+    throw Failure(
+        "No frame of the image sequence can be read.", "Pattern: \"" + inputName + "\"" + reasons);
+}
+
+std::vector<std::string> InputClip::files() const
+{
+    if (movie)
+    {
+        return { inputName };
+    }
+    std::vector<std::string> paths;
+    for (const InputFrame& frame : inputFrames)
+    {
+        paths.push_back(frame.path);
+    }
+    return paths;
+}
+
+std::vector<std::pair<int, int>> InputClip::missingFrames() const
+{
+    std::vector<std::pair<int, int>> missing;
+    for (size_t i = 1; i < inputFrames.size(); ++i)
+    {
+        if (inputFrames[i].number - inputFrames[i - 1].number > 1)
+        {
+            missing.emplace_back(inputFrames[i - 1].number + 1, inputFrames[i].number - 1);
+        }
+    }
+    return missing;
+}
+
+} // namespace LensCorrect

@@ -1,0 +1,46 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "lenscorrect/FrameCorrector.h"
+
+namespace LensCorrect
+{
+
+/// Everything a run is told on the command line.
+struct Options
+{
+    std::string input;
+    std::string output; ///< Pattern; may be empty when only maps or a preview are wanted.
+
+    std::optional<ShadingMode> shading;
+    std::optional<DistortionMode> distortion;
+    bool keepSize = false;
+
+    std::string correctionFile;
+    std::string clip; ///< The clip's original file; empty: the input.
+    std::string clipName; ///< Overrides the name checked against the correction file.
+    std::optional<int> firstFrame;
+    float framesPerSecond = 0.0f;
+    std::string startTimecode;
+    std::optional<std::pair<float, float>> sensorSize; ///< mm
+    std::optional<Size> resolution;
+    std::optional<float> imageDiameter; ///< mm
+    std::optional<Size> sizeWithoutOverscan;
+
+    std::string frames; ///< Frame list; empty: every frame of the input.
+    std::string colorSpace; ///< Empty: the file's own.
+    std::string dataType; ///< Empty: the input's.
+    std::string stMap; ///< Pattern.
+    std::string gainMap; ///< Pattern.
+    std::string preview; ///< File.
+    std::optional<int> previewFrame;
+    bool skipExisting = false;
+    bool keepGoing = false;
+    bool quiet = false;
+};
+
+} // namespace LensCorrect
