@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -181,6 +182,40 @@ TEST_F(AePluginTest, ParameterChangeForcesRerenderWhateverItsOutcome)
         host.userChangedParameter(TestEffect::argumentParameter);
         EXPECT_TRUE(host.lastCommand().outFlags & PF_OutFlag_FORCE_RERENDER) << behaviour;
     }
+    // A host that passes no extra record.
+    host.setBehaviour(TestEffect::normal);
+    EXPECT_EQ(host.send(PF_Cmd_USER_CHANGED_PARAM, nullptr), PF_Err_NONE);
+    EXPECT_TRUE(host.lastCommand().outFlags & PF_OutFlag_FORCE_RERENDER);
+}
+
+TEST(AePluginConcurrency, ConcurrentHostsShareThePluginObjectOneCallAtATime)
+{
+    // Two instances of the effect on two host threads: every call goes through the one plug-in
+    // object and its call record, which only the entry lock keeps apart.
+    const auto renderFrames = [](A_long width, std::vector<PF_Err>& results)
+    {
+        TestEffectHost host;
+        host.applyEffect();
+        host.setInputLayer(Host::PixelWorld(width, 9, width % 2 == 0));
+        // Channel values that survive the float round trip exactly.
+        const A_u_short maximum = host.inputLayer().channelMaximum();
+        host.inputLayer().fill({ maximum, 0, maximum, 0 });
+        for (int frame = 0; frame < 20; ++frame)
+        {
+            results.push_back(host.renderFrame());
+            results.push_back(host.outputWorld().width() == width
+                        && host.outputWorld().pixel(width - 1, 8) == host.inputLayer().pixel(0, 0)
+                    ? PF_Err_NONE
+                    : -1);
+        }
+    };
+    std::vector<PF_Err> first;
+    std::vector<PF_Err> second;
+    std::thread other(renderFrames, 31, std::ref(second));
+    renderFrames(48, first);
+    other.join();
+    EXPECT_EQ(first, std::vector<PF_Err>(40, PF_Err_NONE));
+    EXPECT_EQ(second, std::vector<PF_Err>(40, PF_Err_NONE));
 }
 
 TEST_F(AePluginTest, BriefTextIsCutAt255BytesOnACharacterBoundaryAndNeverUsedAsFormat)
