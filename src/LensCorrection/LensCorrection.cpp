@@ -298,12 +298,11 @@ void LensCorrection::frameSetup()
     const PF_InData& in = inData(*ae);
     {
         LockedSequenceData sequenceData(*ae);
-        // The output size is preset to the input size at the current resolution.
+        // The output size is preset to the input size at the current resolution. Divided in
+        // integers: in single precision a third of 1920 pixels would come back as 1919.
         sequenceData.required().setFullResolution(
-            LensCorrectionDetail::truncatedUnsigned(
-                float(out.width) / LensCorrectionDetail::downsamplingFactor(in.downsample_x)),
-            LensCorrectionDetail::truncatedUnsigned(
-                float(out.height) / LensCorrectionDetail::downsamplingFactor(in.downsample_y)));
+            LensCorrectionDetail::fullResolutionSize(out.width, in.downsample_x),
+            LensCorrectionDetail::fullResolutionSize(out.height, in.downsample_y));
     }
 
     uint32_t width = 0;

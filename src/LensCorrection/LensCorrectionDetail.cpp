@@ -31,34 +31,33 @@ namespace
 
     bool usable(PF_RationalScale scale) { return scale.num > 0 && scale.den > 0; }
 
+    /// `size` x `multiplier` / `divisor` in 64 bits (no product of 32-bit values overflows it),
+    /// clamped to 32.
+    uint32_t scaled(A_long size, uint64_t multiplier, uint64_t divisor)
+    {
+        if (size <= 0)
+        {
+            return 0;
+        }
+        const uint64_t result = uint64_t(size) * multiplier / divisor;
+        return result > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
+                                                             : uint32_t(result);
+    }
+
 } // namespace
 
 uint32_t truncatedUnsigned(double value) { return truncated<uint32_t>(value); }
 
 A_long truncatedLong(double value) { return truncated<A_long>(value); }
 
-float downsamplingFactor(PF_RationalScale scale)
-{
-    if (!usable(scale))
-    {
-        return 1.0f;
-    }
-    return float(scale.num) / float(scale.den);
-}
-
 uint32_t downsampledSize(A_long size, PF_RationalScale scale)
 {
-    if (size <= 0)
-    {
-        return 0;
-    }
-    if (!usable(scale))
-    {
-        return uint32_t(size);
-    }
-    const uint64_t scaled = uint64_t(size) * uint64_t(scale.num) / scale.den;
-    return scaled > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
-                                                         : uint32_t(scaled);
+    return usable(scale) ? scaled(size, uint64_t(scale.num), scale.den) : scaled(size, 1, 1);
+}
+
+uint32_t fullResolutionSize(A_long size, PF_RationalScale scale)
+{
+    return usable(scale) ? scaled(size, scale.den, uint64_t(scale.num)) : scaled(size, 1, 1);
 }
 
 uint32_t frameNumber(A_long currentTime, A_long timeStep)

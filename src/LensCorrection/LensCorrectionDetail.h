@@ -16,11 +16,12 @@ uint32_t truncatedUnsigned(double value);
 /// Truncated toward zero and clamped to the range of A_long; NaN gives 0.
 A_long truncatedLong(double value);
 
-/// numerator / denominator in single precision; a factor that is zero, negative or not a number
-/// counts as 1 (full resolution).
-float downsamplingFactor(PF_RationalScale scale);
-/// `size` x numerator / denominator in integers, clamped to 32 bits; a zero factor counts as 1.
+/// `size` x numerator / denominator, clamped to 32 bits; a factor that is zero or negative counts
+/// as 1 (full resolution).
 uint32_t downsampledSize(A_long size, PF_RationalScale scale);
+/// The size at full resolution of `size` at the current one: `size` / (numerator / denominator),
+/// in integers, so that a third of 1920 gives 1920 again; clamped, a zero factor counts as 1.
+uint32_t fullResolutionSize(A_long size, PF_RationalScale scale);
 
 /// `current` / `step` truncated toward zero, as a frame number; a step of 0 gives frame 0.
 uint32_t frameNumber(A_long currentTime, A_long timeStep);

@@ -1,0 +1,317 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "Core/Core.h"
+#include "Platform/FakeZenity.h"
+#include "PluginTestSupport.h"
+#include "Support/TemporaryDirectory.h"
+#include "Support/TestCoreDataSource.h"
+
+namespace
+{
+
+using PluginTest::hostWithEffect;
+using PluginTest::shadingPlugin;
+
+enum : PF_ParamIndex
+{
+    correctionMode = 1,
+    widthWithoutOverscan = 3,
+    heightWithoutOverscan = 4,
+    filePathStatus = 8,
+    updateRecordingFormat = 11,
+    manualSelection = 12,
+    imageAreaWidth = 14,
+    imageAreaHeight = 15,
+    clipWidth = 18,
+    clipHeight = 19,
+    imageDiameter = 21,
+};
+
+std::string storedPath(const Host::SimulatedHost& host)
+{
+    const std::vector<unsigned char> bytes = host.sequenceDataBytes();
+    return std::string(reinterpret_cast<const char*>(bytes.data()) + 3);
+}
+
+TEST(LensCorrectionParameter, RegistersTheControlsUnderTheirIndices)
+{
+    struct Row
+    {
+        PF_ParamType kind;
+        const char* name;
+        float maximum;
+        int precision;
+        PF_ParamUIFlags uiFlags;
+    };
+    const Row rows[] = {
+        { PF_Param_POPUP, "Correction Mode", 0, 0, 0 },
+        { PF_Param_GROUP_START, "Overscan", 0, 0, 0 },
+        { PF_Param_FLOAT_SLIDER, "Width w/o Overscan [px]", 15360, 0, 0 },
+        { PF_Param_FLOAT_SLIDER, "Height w/o Overscan [px]", 8640, 0, 0 },
+        { PF_Param_GROUP_END, "", 0, 0, 0 },
+        { PF_Param_GROUP_START, "Correction File", 0, 0, 0 },
+        { PF_Param_BUTTON, "File Path", 0, 0, 0 },
+        { PF_Param_FLOAT_SLIDER, "File Path Status", 2, 0, PF_PUI_DISABLED | PF_PUI_INVISIBLE },
+        { PF_Param_GROUP_END, "", 0, 0, 0 },
+        { PF_Param_GROUP_START, "Recording Format", 0, 0, 0 },
+        { PF_Param_BUTTON, "Update Recording Format", 0, 0, 0 },
+        { PF_Param_CHECKBOX, "Manual Selection", 0, 0, 0 },
+        { PF_Param_GROUP_START, "Image Area Size", 0, 0, 0 },
+        { PF_Param_FLOAT_SLIDER, "Width [mm]", 36, 2, 0 },
+        { PF_Param_FLOAT_SLIDER, "Height [mm]", 24, 2, 0 },
+        { PF_Param_GROUP_END, "", 0, 0, 0 },
+        { PF_Param_GROUP_START, "Clip Resolution", 0, 0, 0 },
+        { PF_Param_FLOAT_SLIDER, "Width [px]", 7680, 0, 0 },
+        { PF_Param_FLOAT_SLIDER, "Height [px]", 4320, 0, 0 },
+        { PF_Param_GROUP_END, "", 0, 0, 0 },
+        { PF_Param_FLOAT_SLIDER, "Image Diameter [mm]", std::sqrt(1872.0f), 2, 0 },
+        { PF_Param_GROUP_END, "", 0, 0, 0 },
+    };
+    Host::SimulatedHost host;
+    host.load(shadingPlugin);
+    ASSERT_EQ(host.send(PF_Cmd_PARAMS_SETUP), PF_Err_NONE);
+    EXPECT_EQ(host.reportedParameterCount(), 23);
+    ASSERT_EQ(host.parameterCount(), 23);
+    for (PF_ParamIndex index = 1; index <= 22; ++index)
+    {
+        const Row& row = rows[index - 1];
+        const PF_ParamDef& parameter = host.parameter(index);
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(parameter.uu.id, index);
+        EXPECT_EQ(parameter.param_type, row.kind);
+        EXPECT_STREQ(parameter.name, row.name);
+        EXPECT_EQ(parameter.ui_flags, row.uiFlags);
+        const bool group = row.kind == PF_Param_GROUP_START || row.kind == PF_Param_GROUP_END;
+        EXPECT_EQ(parameter.flags, group ? 0 : PF_ParamFlag_SUPERVISE);
+        if (row.kind == PF_Param_FLOAT_SLIDER)
+        {
+            const PF_FloatSliderDef& slider = parameter.u.fs_d;
+            EXPECT_EQ(slider.valid_min, 0.0f);
+            EXPECT_EQ(slider.slider_max, row.maximum);
+            EXPECT_EQ(slider.valid_max, row.maximum);
+            EXPECT_EQ(slider.precision, row.precision);
+            EXPECT_EQ(slider.curve_tolerance, 0.05f);
+        }
+    }
+    EXPECT_EQ(host.parameterText(7), "Browse");
+    EXPECT_EQ(host.parameterText(11), "Update");
+    EXPECT_EQ(host.parameterText(12), "");
+    EXPECT_EQ(host.parameter(1).u.pd.num_choices, 2);
+    EXPECT_EQ(host.parameterValue(1), 1.0);
+}
+
+TEST(LensCorrectionParameter, FilePathStatusChangesWithEveryNewFile)
+{
+    auto host = hostWithEffect(shadingPlugin);
+    const std::pair<const char*, double> steps[]
+        = { { "/a.tlcf", 1 }, { "/a.tlcf", 1 }, { "/b.tlcf", 2 }, { "/a.tlcf", 1 } };
+    for (const auto& [path, status] : steps)
+    {
+        PluginTest::chooseCorrectionFile(*host, path);
+        EXPECT_EQ(storedPath(*host), path);
+        EXPECT_EQ(host->parameterValue(filePathStatus), status) << path;
+    }
+    // Resetting the control clears the choice.
+    host->editParameter(filePathStatus, 0);
+    EXPECT_EQ(storedPath(*host), "");
+    EXPECT_EQ(host->parameterValue(filePathStatus), 0);
+}
+
+TEST(LensCorrectionParameter, PathsOf4096BytesAndMoreAreRefused)
+{
+    auto host = hostWithEffect(shadingPlugin);
+    const std::string fits = "/" + std::string(4089, 'p') + ".tlcf";
+    ASSERT_EQ(fits.size(), 4095u);
+    PluginTest::chooseCorrectionFile(*host, fits);
+    EXPECT_EQ(storedPath(*host), fits);
+    // The library found no such file; a render consumes that failure, so the next one shows.
+    host->send(PF_Cmd_RENDER);
+
+    EXPECT_EQ(PluginTest::chooseCorrectionFile(*host, fits + "x"), PF_Err_NONE);
+    EXPECT_EQ(storedPath(*host), fits);
+    EXPECT_TRUE(host->lastCommand().messageShown);
+    EXPECT_EQ(host->lastCommand().returnMessage, "Selected correction file path is too long.");
+}
+
+TEST(LensCorrectionParameter, CancelledOrMissingDialogChangesNothing)
+{
+    auto host = hostWithEffect(shadingPlugin);
+    PluginTest::chooseCorrectionFile(*host, "/a.tlcf");
+    {
+        TestSupport::FakeZenity cancel("exit 1");
+        host->userChangedParameter(7);
+    }
+    EXPECT_EQ(storedPath(*host), "/a.tlcf");
+
+    host->send(PF_Cmd_RENDER);
+    TestSupport::TemporaryDirectory empty;
+    TestSupport::PathOnly noZenity(empty.path());
+    host->userChangedParameter(7);
+    EXPECT_EQ(storedPath(*host), "/a.tlcf");
+    EXPECT_EQ(host->lastCommand().returnMessage,
+        "No file dialog is available to choose the correction file.");
+}
+
+TEST(LensCorrectionParameter, OverscanSizeKeepsTheLayerProportion)
+{
+    struct Case
+    {
+        PF_ParamIndex index;
+        double value;
+        double width;
+        double height;
+    };
+    const Case cases[] = {
+        { widthWithoutOverscan, 1800, 1800, 1013 }, // 1012.5 rounded away from zero
+        { widthWithoutOverscan, 2500, 1920, 1080 },
+        { widthWithoutOverscan, 1919.9, 1919, 1079 },
+        { heightWithoutOverscan, 540, 960, 540 },
+        { heightWithoutOverscan, -5, 0, 0 },
+        { heightWithoutOverscan, NAN, 0, 0 },
+    };
+    auto host = hostWithEffect(shadingPlugin, PF_APPL_ID_AFTER_EFFECTS, false, 1920, 1080);
+    for (const Case& c : cases)
+    {
+        host->editParameter(c.index, c.value);
+        EXPECT_EQ(host->parameterValue(widthWithoutOverscan), c.width) << c.value;
+        EXPECT_EQ(host->parameterValue(heightWithoutOverscan), c.height) << c.value;
+    }
+}
+
+TEST(LensCorrectionParameter, OverscanRuleSurvivesOddDownsamplingAndEmptyLayers)
+{
+    struct Case
+    {
+        PF_RationalScale x;
+        PF_RationalScale y;
+        A_long layerWidth;
+        double width;
+        double height;
+    };
+    const Case cases[] = {
+        { { 0, 1 }, { 1, 0 }, 1920, 1800, 1013 }, // zero factors count as full resolution
+        { { 1, 1000 }, { 1, 1000 }, 1920, 1, 1 },
+        { { 1, 1 }, { 1, 1 }, 0, 1800, 0 }, // nothing to keep in proportion: left alone
+    };
+    for (const Case& c : cases)
+    {
+        auto host
+            = hostWithEffect(shadingPlugin, PF_APPL_ID_AFTER_EFFECTS, false, c.layerWidth, 1080);
+        host->setDownsampling(c.x, c.y);
+        EXPECT_EQ(host->editParameter(widthWithoutOverscan, 1800), PF_Err_NONE);
+        EXPECT_EQ(host->parameterValue(widthWithoutOverscan), c.width);
+        EXPECT_EQ(host->parameterValue(heightWithoutOverscan), c.height);
+    }
+}
+
+TEST(LensCorrectionParameter, ImageDiameterFollowsTheImageArea)
+{
+    struct Case
+    {
+        double width;
+        double height;
+        double pixelWidth;
+        double pixelHeight;
+        float diameter;
+    };
+    const Case cases[] = {
+        { 36, 0, 4096, 2160, float(std::hypot(36.0, 18.984375)) }, // height from the aspect
+        { 0, 0, 4096, 2160, 0.0f },
+        { 0, 10, 1919.9, 1080, float(std::hypot(10.0f * (1919.0f / 1080.0f), 10.0)) },
+        { 24, 13.5, 0, 0, float(std::hypot(24.0, 13.5)) },
+    };
+    for (const Case& c : cases)
+    {
+        auto host = hostWithEffect(shadingPlugin);
+        host->editParameter(manualSelection, 1);
+        host->editParameter(clipWidth, c.pixelWidth);
+        host->editParameter(clipHeight, c.pixelHeight);
+        host->editParameter(imageAreaWidth, c.width);
+        host->editParameter(imageAreaHeight, c.height);
+        EXPECT_FLOAT_EQ(float(host->parameterValue(imageDiameter)), c.diameter) << c.width;
+    }
+}
+
+TEST(LensCorrectionParameter, ManualSelectionEnablesAllButTheDiameter)
+{
+    auto host = hostWithEffect(shadingPlugin);
+    const auto disabled = [&](PF_ParamIndex index)
+    { return (host->parameter(index).ui_flags & PF_PUI_DISABLED) != 0; };
+    const PF_ParamIndex typed[] = { 13, 14, 15, 17, 18, 19 };
+    for (PF_ParamIndex index : typed)
+    {
+        EXPECT_TRUE(disabled(index)) << index;
+    }
+    EXPECT_TRUE(disabled(imageDiameter));
+
+    host->editParameter(manualSelection, 1);
+    for (PF_ParamIndex index : typed)
+    {
+        EXPECT_FALSE(disabled(index)) << index;
+    }
+    EXPECT_TRUE(disabled(imageDiameter));
+
+    host->editParameter(manualSelection, 0);
+    for (PF_ParamIndex index : typed)
+    {
+        EXPECT_TRUE(disabled(index)) << index;
+    }
+}
+
+class RecordingFormatUpdate : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        clip = directory.writeFile("A001C003.mov", "");
+        directory.writeFile("A001C003.tlcf", PluginTest::correctionFile().text());
+        host = hostWithEffect(shadingPlugin);
+        host->setFootagePath(std::u16string(clip.begin(), clip.end()));
+
+        auto dataSource = std::make_unique<TestSupport::TestCoreDataSource>();
+        dataSource->answers.clipFilePath = clip;
+        dataSource->answers.clipFileName = PluginTest::clipFileName;
+        ASSERT_TRUE(Core::Core(std::move(dataSource)).recordingFormat(expected));
+    }
+
+    void expectLibraryFormat() const
+    {
+        EXPECT_FLOAT_EQ(float(host->parameterValue(imageAreaWidth)), expected.imageAreaWidth);
+        EXPECT_FLOAT_EQ(float(host->parameterValue(imageAreaHeight)), expected.imageAreaHeight);
+        EXPECT_EQ(host->parameterValue(clipWidth), expected.clipResolutionWidth);
+        EXPECT_EQ(host->parameterValue(clipHeight), expected.clipResolutionHeight);
+        EXPECT_FLOAT_EQ(float(host->parameterValue(imageDiameter)), 2 * expected.imageAreaRadius);
+    }
+
+    TestSupport::TemporaryDirectory directory;
+    std::string clip;
+    std::unique_ptr<Host::SimulatedHost> host;
+    RecordingFormatDatabase::RecordingFormat expected;
+};
+
+TEST_F(RecordingFormatUpdate, FirstChangeFillsTheControlsOnce)
+{
+    EXPECT_EQ(host->parameterValue(clipWidth), 0);
+    host->editParameter(correctionMode, 2);
+    expectLibraryFormat();
+    EXPECT_FALSE(host->lastCommand().messageShown) << host->lastCommand().returnMessage;
+
+    host->setParameterValue(imageAreaWidth, 5);
+    host->editParameter(correctionMode, 1);
+    EXPECT_EQ(host->parameterValue(imageAreaWidth), 5);
+}
+
+TEST_F(RecordingFormatUpdate, UpdateOverwritesTypedValuesAlsoInManualMode)
+{
+    host->editParameter(manualSelection, 1);
+    host->editParameter(imageAreaWidth, 5);
+    host->editParameter(clipWidth, 640);
+    host->userChangedParameter(updateRecordingFormat);
+    expectLibraryFormat();
+}
+
+} // namespace

@@ -1,0 +1,191 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "PluginTestSupport.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "Core/Core.h"
+#include "Platform/FakeZenity.h"
+#include "Support/TestCoreDataSource.h"
+
+namespace PluginTest
+{
+
+const std::string shadingPlugin = LC_SHADING_PLUGIN;
+const std::string distortionPlugin = LC_DISTORTION_PLUGIN;
+
+TestSupport::TestCorrectionFile::Frame lensFrame(uint32_t frameNumber, float shadingScale)
+{
+    TestSupport::TestCorrectionFile::Frame frame { frameNumber,
+        { 100.0f, 97.5f, 90.0f, 78.0f, 68.0f, 55.0f },
+        { 0.0f, -2.0f, -8.5f, -18.0f, -26.0f, -38.0f }, "" };
+    for (float& value : frame.shading)
+    {
+        value = 100.0f - (100.0f - value) * shadingScale;
+    }
+    return frame;
+}
+
+TestSupport::TestCorrectionFile correctionFile()
+{
+    TestSupport::TestCorrectionFile file;
+    file.clipName = "A001C003";
+    file.videoFileName = clipFileName;
+    file.frames = { lensFrame(0), lensFrame(48, 0.5f) };
+    return file;
+}
+
+Host::PixelWorld syntheticLayer(A_long width, A_long height, bool deep)
+{
+    Host::PixelWorld layer(width, height, deep);
+    const A_u_short maximum = layer.channelMaximum();
+    const auto channel
+        = [&](A_long value) { return A_u_short(int64_t(value % 256) * maximum / 255); };
+    for (A_long y = 0; y < height; ++y)
+    {
+        for (A_long x = 0; x < width; ++x)
+        {
+            layer.setPixel(
+                x, y, { channel(200 + x + y), channel(x * 3), channel(y * 5), channel(x + 2 * y) });
+        }
+    }
+    return layer;
+}
+
+std::unique_ptr<Host::SimulatedHost> hostWithEffect(
+    const std::string& plugin, A_long application, bool deep, A_long width, A_long height)
+{
+    auto host = std::make_unique<Host::SimulatedHost>(application);
+    host->load(plugin);
+    EXPECT_EQ(host->applyEffect(), PF_Err_NONE);
+    host->setInputLayer(syntheticLayer(width, height, deep));
+    return host;
+}
+
+PF_Err chooseCorrectionFile(Host::SimulatedHost& host, const std::string& path)
+{
+    TestSupport::FakeZenity zenity(TestSupport::FakeZenity::choosing(path));
+    return host.userChangedParameter(7);
+}
+
+LibraryResult libraryResult(const Host::PixelWorld& input, const LibraryRequest& request)
+{
+    auto dataSource = std::make_unique<TestSupport::TestCoreDataSource>();
+    TestSupport::TestCoreDataSource& answers = *dataSource;
+    Core::Core core(std::move(dataSource));
+    if (request.shading)
+    {
+        answers.answers.shadingCorrection
+            = Core::ShadingCorrectionParameter { request.reverse, false };
+    }
+    else
+    {
+        answers.answers.distortionCorrection
+            = Core::DistortionCorrectionParameter { request.reverse, false };
+    }
+    answers.answers.correctionFilePath = request.correctionFilePath;
+    answers.answers.clipFileName = request.clipFileName;
+    answers.answers.clipFilePath = request.clipFilePath;
+    const auto frame = [&](uint32_t width, uint32_t height)
+    {
+        return TestSupport::makeFrameData(
+            width, height, request.frameNumber, request.framesPerSecond, "", request.overscan);
+    };
+
+    LibraryResult result;
+    result.width = uint32_t(input.width());
+    result.height = uint32_t(input.height());
+    answers.answers.frameData = frame(result.width, result.height);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    EXPECT_TRUE(core.frameSize(width, height));
+    result.width = std::max(result.width, width);
+    result.height = std::max(result.height, height);
+
+    const float scale = input.channelMaximum();
+    const size_t dx = (result.width - input.width()) / 2;
+    const size_t dy = (result.height - input.height()) / 2;
+    std::vector<float> in(size_t(result.width) * result.height * 4, 0.0f);
+    for (A_long y = 0; y < input.height(); ++y)
+    {
+        for (A_long x = 0; x < input.width(); ++x)
+        {
+            const auto argb = input.pixel(x, y);
+            float* pixel = &in[((y + dy) * result.width + dx + x) * 4];
+            for (int c = 0; c < 4; ++c)
+            {
+                pixel[c] = float(argb[(c + 1) % 4]) / scale;
+            }
+        }
+    }
+    std::vector<float> out(in.size(), 0.0f);
+    answers.answers.frameData = frame(result.width, result.height);
+    std::vector<char> error(16384, '\0');
+    EXPECT_TRUE(core.render(in.data(), out.data(), out.size() * sizeof(float)))
+        << (core.detailedErrorDescription(error.data(), error.size()) ? error.data() : "");
+    for (size_t i = 0; i < out.size(); i += 4)
+    {
+        std::array<A_u_short, 4> argb {};
+        for (int c = 0; c < 4; ++c)
+        {
+            const float value = std::clamp(out[i + c], 0.0f, 1.0f);
+            argb[(c + 1) % 4] = A_u_short(value * scale);
+        }
+        result.pixels.push_back(argb);
+    }
+    return result;
+}
+
+void expectPixelsMatch(const Host::PixelWorld& output, const LibraryResult& expected)
+{
+    ASSERT_EQ(output.width(), A_long(expected.width));
+    ASSERT_EQ(output.height(), A_long(expected.height));
+    int worst = 0;
+    A_long worstX = 0;
+    A_long worstY = 0;
+    for (A_long y = 0; y < output.height(); ++y)
+    {
+        for (A_long x = 0; x < output.width(); ++x)
+        {
+            const auto actual = output.pixel(x, y);
+            const auto& wanted = expected.pixels[size_t(y) * expected.width + x];
+            for (int c = 0; c < 4; ++c)
+            {
+                const int difference = std::abs(int(actual[c]) - int(wanted[c]));
+                if (difference > worst)
+                {
+                    worst = difference;
+                    worstX = x;
+                    worstY = y;
+                }
+            }
+        }
+    }
+    EXPECT_LE(worst, 1) << "pixel " << worstX << ", " << worstY;
+}
+
+bool isRed(const Host::PixelWorld& world)
+{
+    const A_u_short maximum = world.channelMaximum();
+    for (A_long y = 0; y < world.height(); ++y)
+    {
+        for (A_long x = 0; x < world.width(); ++x)
+        {
+            if (world.pixel(x, y) != std::array<A_u_short, 4> { maximum, maximum, 0, 0 })
+            {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::string afterEffectsLog(const std::string& pluginId)
+{
+    return "/tmp/" + pluginId + ".AfterEffects.log";
+}
+
+} // namespace PluginTest
