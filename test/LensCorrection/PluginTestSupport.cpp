@@ -9,6 +9,7 @@
 
 #include "Core/Core.h"
 #include "Platform/FakeZenity.h"
+#include "Support/TemporaryDirectory.h"
 #include "Support/TestCoreDataSource.h"
 
 namespace PluginTest
@@ -165,6 +166,40 @@ void expectPixelsMatch(const Host::PixelWorld& output, const LibraryResult& expe
         }
     }
     EXPECT_LE(worst, 1) << "pixel " << worstX << ", " << worstY;
+}
+
+void expectRenderMatchesLibrary(const std::string& plugin, bool shading, const PixelCase& pixelCase)
+{
+    TestSupport::TemporaryDirectory directory;
+    const std::string clip = directory.writeFile("clips/" + clipFileName, "");
+    const bool chosen = pixelCase.source != FileSource::afterEffectsClipFolder;
+    const std::string file = directory.writeFile(
+        chosen ? "chosen/A001C003.tlcf" : "clips/A001C003.tlcf", correctionFile().text());
+    const bool premierePro = pixelCase.source == FileSource::premiereProDialog;
+    auto host = hostWithEffect(
+        plugin, premierePro ? PF_APPL_ID_PREMIERE_PRO : PF_APPL_ID_AFTER_EFFECTS, pixelCase.deep);
+    host->setFootagePath(std::u16string(clip.begin(), clip.end()));
+    if (chosen)
+    {
+        chooseCorrectionFile(*host, file);
+    }
+    host->editParameter(1, pixelCase.reverse ? 2 : 1);
+    ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
+    EXPECT_TRUE(host->shownMessages().empty()) << host->shownMessages().front();
+
+    LibraryRequest request;
+    request.shading = shading;
+    request.reverse = pixelCase.reverse;
+    request.clipFileName = clipFileName;
+    if (!premierePro)
+    {
+        request.clipFilePath = clip;
+    }
+    if (chosen)
+    {
+        request.correctionFilePath = file;
+    }
+    expectPixelsMatch(host->outputWorld(), libraryResult(host->inputLayer(), request));
 }
 
 bool isRed(const Host::PixelWorld& world)

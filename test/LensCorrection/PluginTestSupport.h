@@ -74,6 +74,27 @@ LibraryResult libraryResult(const Host::PixelWorld& input, const LibraryRequest&
 /// Every pixel of `output` within one channel step of `expected`.
 void expectPixelsMatch(const Host::PixelWorld& output, const LibraryResult& expected);
 
+/// Where the plug-in gets its correction file from.
+enum class FileSource
+{
+    afterEffectsDialog, ///< chosen in After Effects, which also knows the clip's path
+    afterEffectsClipFolder, ///< none chosen: found next to the clip
+    premiereProDialog, ///< chosen in Premiere Pro, which knows only the clip's name
+};
+
+struct PixelCase
+{
+    const char* name;
+    bool deep;
+    bool reverse; ///< the second choice of "Correction Mode"
+    FileSource source;
+};
+
+/// Renders one frame through `plugin` in the simulated host and compares it with the library's
+/// own result for the same frame.
+void expectRenderMatchesLibrary(
+    const std::string& plugin, bool shading, const PixelCase& pixelCase);
+
 /// Every pixel opaque red.
 bool isRed(const Host::PixelWorld& world);
 
