@@ -209,6 +209,8 @@ TEST(AePluginConcurrency, ConcurrentHostsShareThePluginObjectOneCallAtATime)
                     : -1);
         }
     };
+    // The host process loads the plug-in once, before its threads use it.
+    const TestEffectHost loader;
     std::vector<PF_Err> first;
     std::vector<PF_Err> second;
     std::thread other(renderFrames, 31, std::ref(second));
