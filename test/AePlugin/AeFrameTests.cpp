@@ -147,18 +147,22 @@ TEST(AeFrame, ChannelsAreClampedScaledAndTruncated)
         { true, 0.25f, 8192 },
         { true, 2.0f, 32768 },
         { true, -1.0f, 0 },
-        { true, nan, 0 },
+        { true, nan, 0 }, { true, infinity, 32768 }, { true, 0.99999f, 32767 },
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(std::to_string(c.value) + (c.deep ? " 16-bit" : " 8-bit"));
         TestEffectHost host;
         host.applyEffect();
-        host.setInputLayer(Host::PixelWorld(3, 2, c.deep));
+        // Five columns: whole groups of pixels and a rest.
+        host.setInputLayer(Host::PixelWorld(5, 2, c.deep));
         host.setBehaviour(TestEffect::writeValue, c.value);
         ASSERT_EQ(host.renderFrame(), PF_Err_NONE);
         const A_u_short e = c.expected;
-        EXPECT_EQ(host.outputWorld().pixel(2, 1), (Pixel { e, e, e, e }));
+        for (A_long x = 0; x < 5; ++x)
+        {
+            EXPECT_EQ(host.outputWorld().pixel(x, 1), (Pixel { e, e, e, e })) << x;
+        }
     }
 }
 
