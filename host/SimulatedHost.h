@@ -110,6 +110,8 @@ public:
 
     /// Sends any command (also unknown ones) with the current state; returns the plug-in's
     /// result. For PF_Cmd_USER_CHANGED_PARAM use userChangedParameter, or pass the extra here.
+    /// HostError without a plug-in, or for a render whose output size (asked for at frame setup)
+    /// is negative.
     PF_Err send(PF_Cmd command, void* extra = nullptr);
     /// What a host does when the user applies the effect: global setup, parameter setup,
     /// sequence setup, update of the parameter UI. Returns the first error (and stops there).
