@@ -87,6 +87,24 @@ TEST_F(LensCorrectionRender, OverscanIsMeasuredBetweenPixelCentres)
         host->outputWorld(), PluginTest::libraryResult(host->inputLayer(), wanted));
 }
 
+TEST_F(LensCorrectionRender, ManualRecordingFormatReplacesTheFilesOne)
+{
+    auto host = hostWithFile(shadingPlugin);
+    host->editParameter(12, 1);
+    const std::pair<PF_ParamIndex, double> typed[]
+        = { { 14, 20.5 }, { 15, 11.53125 }, { 18, 3840 }, { 19, 2160 } };
+    for (const auto& [index, value] : typed)
+    {
+        host->editParameter(index, value);
+    }
+    ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
+    LibraryRequest wanted = request(true);
+    wanted.manualRecordingFormat = RecordingFormatDatabase::RecordingFormat { 20.5f, 11.53125f,
+        3840, 2160, float(host->parameterValue(21)) * 0.5f };
+    PluginTest::expectPixelsMatch(
+        host->outputWorld(), PluginTest::libraryResult(host->inputLayer(), wanted));
+}
+
 TEST_F(LensCorrectionRender, FrameNumberAndRateComeFromTheHostTime)
 {
     struct Case

@@ -90,6 +90,7 @@ LibraryResult libraryResult(const Host::PixelWorld& input, const LibraryRequest&
     answers.answers.correctionFilePath = request.correctionFilePath;
     answers.answers.clipFileName = request.clipFileName;
     answers.answers.clipFilePath = request.clipFilePath;
+    answers.answers.recordingFormat = request.manualRecordingFormat;
     const auto frame = [&](uint32_t width, uint32_t height)
     {
         return TestSupport::makeFrameData(

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Core/FrameData.h"
+#include "RecordingFormatDatabase/RecordingFormat.h"
 #include "Support/TestCorrectionFile.h"
 #include "host/SimulatedHost.h"
 
@@ -54,6 +55,7 @@ struct LibraryRequest
     uint32_t frameNumber = 0;
     float framesPerSecond = 24.0f;
     float overscan = 0.0f;
+    std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat;
 };
 
 /// Pixels as alpha, red, green, blue.
