@@ -14,10 +14,13 @@ cmake --build "$dir" -j "$(nproc)"
 seconds=${2:-30}
 export ASAN_OPTIONS="detect_leaks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-for fuzzer in "$dir"/Core/fuzz/fuzz_*; do
+for fuzzer in "$dir"/Core/fuzz/fuzz_* "$dir"/src/AePlugin/fuzz/fuzz_*; do
+  [ -f "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
   target=${name#fuzz_}
-  corpus="Core/fuzz/corpus/$target"
+  # Corpus and dictionary beside the target's sources: <source folder>/corpus/<target>.
+  source=$(dirname "${fuzzer#"$dir"/}")
+  corpus="$source/corpus/$target"
   if [ ! -d "$corpus" ] || [ -z "$(ls -A "$corpus")" ]; then
     echo "$name: no seed corpus in $corpus" >&2
     exit 1
@@ -25,7 +28,7 @@ for fuzzer in "$dir"/Core/fuzz/fuzz_*; do
   work=$(mktemp -d)
   cp -r "$corpus/." "$work/"
   dict=()
-  [ -f "Core/fuzz/$target.dict" ] && dict=("-dict=Core/fuzz/$target.dict")
+  [ -f "$source/$target.dict" ] && dict=("-dict=$source/$target.dict")
   echo "== $name: ${seconds}s"
   log="$dir/$name.log"
   status=0
