@@ -1,5 +1,5 @@
 # Entry points for a fresh clone: `make test` installs what the build needs, builds everything and
-# runs every test; `make example` corrects a built-in example frame.
+# runs every test; `make example` bakes the lens into a built-in example clip and corrects it back.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -17,9 +17,11 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# Writes the example clip, its lens data, the corrected frames and a preview to $(BUILD_DIR)/example.
 example: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target lens-correct-example
-	$(BUILD_DIR)/examples/lens-correct-example
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target lenscorrect lens-correct-example
+	rm -rf $(BUILD_DIR)/example
+	$(BUILD_DIR)/examples/lens-correct-example --directory $(BUILD_DIR)/example
 
 # Warnings are errors here and in CI (a user's plain build keeps them warnings). CI sets
 # LC_REQUIRE_OPENCL=1: then a missing OpenCL device or a skipped opencl test fails the run.
