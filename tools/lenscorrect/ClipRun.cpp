@@ -504,8 +504,16 @@ namespace
             rendered.window = options.keepSize
                 ? rendered.pictureWindow
                 : FrameGeometry::canvasWindow(rendered.pictureWindow, canvas);
-            const auto place = [&](RgbaImage image) {
-                return image.size == outputSize ? std::move(image) : centredCopy(image, outputSize);
+            const auto place = [&](RgbaImage image)
+            {
+                if (image.size == outputSize)
+                {
+                    return image;
+                }
+                return options.keepSize
+                    ? centredCopy(image, outputSize)
+                    : placedCopy(image, outputSize,
+                        FrameGeometry::bufferOffset(picture, image.size, outputSize));
             };
             if (!job.output.empty() || job.preview)
             {

@@ -35,6 +35,14 @@ Size FrameGeometry::centredOffset(Size inner, Size outer)
     return { (outer.width - inner.width) / 2, (outer.height - inner.height) / 2 };
 }
 
+Size FrameGeometry::bufferOffset(Size picture, Size buffer, Size canvas)
+{
+    const Size inCanvas = centredOffset(picture, canvas);
+    const Size inBuffer = centredOffset(picture, buffer);
+    centredOffset(buffer, canvas);
+    return { inCanvas.width - inBuffer.width, inCanvas.height - inBuffer.height };
+}
+
 Window FrameGeometry::canvasWindow(const Window& picture, Size canvas)
 {
     const Size offset = centredOffset(picture.size, canvas);

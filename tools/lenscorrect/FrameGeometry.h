@@ -49,6 +49,11 @@ namespace FrameGeometry
     /// Throws Failure when the inner one is larger.
     Size centredOffset(Size inner, Size outer);
 
+    /// Where a render buffer goes in the canvas so that the picture it holds (centred in it)
+    /// lands where the picture is centred in the canvas. Halving each difference separately
+    /// would be a pixel off whenever both differences are odd.
+    Size bufferOffset(Size picture, Size buffer, Size canvas);
+
     /// The canvas's window in the file's coordinates, given the picture's: the canvas grows
     /// around the picture, which keeps its place. Throws Failure when the canvas is smaller
     /// than the picture or the window leaves the range of file coordinates.

@@ -138,6 +138,12 @@ OIIO::ImageSpec FrameWriter::frameSpec(const OIIO::ImageSpec& plate, const std::
     {
         spec.erase_attribute("oiio:BitsPerSample");
     }
+    // EXR stores integer data as half; say so, since float files are written in linear light.
+    if (std::string(output->format_name()) == "openexr" && !spec.format.is_floating_point())
+    {
+        spec.set_format(OIIO::TypeHalf);
+        spec.channelformats.clear();
+    }
     return spec;
 }
 

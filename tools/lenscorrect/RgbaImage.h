@@ -32,8 +32,12 @@ struct RgbaImage
     std::vector<float> pixels;
 };
 
-/// An image of `size` holding `image` centred in zeros, or the middle of `image` when `size` is
-/// smaller in both directions. Throws Failure when it is neither.
+/// An image of `size` holding `image` with its top left corner at `offset`, in zeros; or, when
+/// `size` is smaller in both directions, the part of `image` whose top left corner is at
+/// `offset`. Throws Failure when it is neither or the offset leaves no room.
+RgbaImage placedCopy(const RgbaImage& image, Size size, Size offset);
+
+/// placedCopy with the smaller image centred in the larger.
 RgbaImage centredCopy(const RgbaImage& image, Size size);
 
 } // namespace LensCorrect
