@@ -18,12 +18,18 @@ float computeResultForQuinticFunction(
     return a0 + a1 * x + a2 * x * x + a3 * x * x * x + a4 * x * x * x * x + a5 * x * x * x * x * x;
 }
 
+// fmod(v, 1.0f), the truncating remainder, as v - trunc(v): the same value for every finite v
+// (both are exact, the sign kept), and NaN for infinities and NaN as fmod gives; arithmetic the
+// compiler can vectorise instead of a library call per coordinate.
+float remainderOfOne(float v) { return v - trunc(v); }
+
 // The up to four pixels that contribute to a sample at point, with their bilinear weights.
-// An integral coordinate takes one pixel along its axis, a fractional one the two around it.
+// An integral coordinate takes one pixel along its axis, a fractional one the two around it;
+// a coordinate is fractional when fmod(coordinate, 1.0f) != 0.
 int amountForNearestNeighbors(float2 point, int2* cells, float* weights)
 {
-    const bool fractionalX = fmod(point.x, 1.0f) != 0.0f;
-    const bool fractionalY = fmod(point.y, 1.0f) != 0.0f;
+    const bool fractionalX = remainderOfOne(point.x) != 0.0f;
+    const bool fractionalY = remainderOfOne(point.y) != 0.0f;
     const float left = floor(point.x);
     const float right = ceil(point.x);
     const float top = floor(point.y);

@@ -6,13 +6,21 @@
 // The launch range covers one work-item per byte of the buffer, not per pixel: every kernel
 // derives its pixel from the global index and returns at once outside the frame.
 
-// The pixel of this work-item; false beyond the frame.
+// The pixel of this work-item, x = index % width and y = index / width; false when x >= width
+// or y >= height. Fifteen of every sixteen work-items lie beyond the frame and must cost next to
+// nothing, so the index is tested first, against width × height, which is the same test (x is
+// always below the width, and y below the height exactly when the index is below the product);
+// only pixels pay for the division.
 bool pixelOfWorkItem(uint width, uint height, size_t* x, size_t* y)
 {
     const size_t index = get_global_id(0);
+    if (index >= (size_t)width * height)
+    {
+        return false;
+    }
     *x = index % width;
     *y = index / width;
-    return *x < width && *y < height;
+    return true;
 }
 
 // v * v rather than pow(v, 2.0f): the same value (pow's own error bound is looser), and CPU
