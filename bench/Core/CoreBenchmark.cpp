@@ -2,11 +2,16 @@
 // SPDX-License-Identifier: BSD-3-Clause
 //
 // Per-frame cost of Core::Core. Every render benchmark also times a memcpy of the same buffer in
-// the same run and reports the ratio; frameSize with shading does all per-frame work except a
-// kernel (data-source questions, container look-up, fit), so it is the pipeline's own overhead.
+// the same run (one thread, into a warm, preallocated buffer) and reports the ratio, x_memcpy;
+// and x_probe, the ratio to the bare per-frame pattern that the device layer prescribes, run in
+// the same process with a trivial kernel (fresh device buffers, upload, a launch range of one
+// work-item per byte, download): what a render costs beyond that floor is the correction itself.
+// frameSize with shading does all per-frame work except a kernel (data-source questions,
+// container look-up, fit), so it is the pipeline's own overhead.
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +20,8 @@
 
 #include "Core/Core.h"
 #include "Renderer/DistortionRenderer.h"
+#include "Renderer/OpenCL/KernelArguments.h"
+#include "Renderer/OpenCL/OpenCLKernel.h"
 #include "Renderer/ShadingRenderer.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestCoreDataSource.h"
@@ -90,30 +97,109 @@ std::vector<float> frame(uint32_t width, uint32_t height)
 
 double seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
-/// Times `work` per iteration and a memcpy of `bytes` alongside it.
+// Copies every pixel, one work-item per pixel of a range of one work-item per byte.
+const char* const probeKernelSource = R"CLC(
+__kernel void copyPixels(__global const float* input, __global float* output, uint pixelCount)
+{
+    const size_t index = get_global_id(0);
+    if (index >= pixelCount)
+    {
+        return;
+    }
+    vstore4(vload4(index, input), index, output);
+}
+)CLC";
+
+/// The bare pattern through the device layer the renderers use, with a trivial kernel.
+class Probe
+{
+public:
+    Probe()
+        : kernel(probeKernelSource, "copyPixels",
+            [this](cl_kernel handle)
+            { return Renderer::KernelArguments(handle, 2).add(cl_uint { pixelCount }).status(); })
+    {
+    }
+
+    void run(const std::vector<float>& input, std::vector<float>& output)
+    {
+        pixelCount = cl_uint(input.size() / 4);
+        kernel.execute(input.data(), output.data(), input.size() * sizeof(float));
+    }
+
+private:
+    cl_uint pixelCount = 0;
+    Renderer::OpenCLKernel<float> kernel;
+};
+
+Probe& probe()
+{
+    static Probe instance;
+    return instance;
+}
+
+/// Wall-clock and process CPU seconds (all threads, the OpenCL runtime's workers included): on a
+/// machine that others load, the CPU ratios stay meaningful when the wall-clock ones do not.
+struct Moment
+{
+    Clock::time_point wall = Clock::now();
+    double cpu = processCpuSeconds();
+
+    static double processCpuSeconds()
+    {
+        timespec time {};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+        return double(time.tv_sec) + double(time.tv_nsec) * 1e-9;
+    }
+};
+
+struct Elapsed
+{
+    double wall = 0.0;
+    double cpu = 0.0;
+
+    void add(const Moment& from, const Moment& to)
+    {
+        wall += seconds(to.wall - from.wall);
+        cpu += to.cpu - from.cpu;
+    }
+};
+
+/// Times `work` per iteration and, alongside it in each iteration, a memcpy of the same bytes
+/// and the probe on the same frame.
 template <typename Work>
 void timeAgainstMemcpy(
     benchmark::State& state, const std::vector<float>& input, std::vector<float>& output, Work work)
 {
     const size_t bytes = input.size() * sizeof(float);
-    // The first run builds the renderers and lets the OpenCL runtime finish compiling.
+    // The first runs build the renderers and let the OpenCL runtime finish compiling.
     work();
-    double memcpySeconds = 0.0;
-    double workSeconds = 0.0;
+    probe().run(input, output);
+    Elapsed copying;
+    Elapsed probing;
+    Elapsed working;
     for (auto _ : state)
     {
-        const Clock::time_point start = Clock::now();
+        const Moment start;
         std::memcpy(output.data(), input.data(), bytes);
         benchmark::ClobberMemory();
-        const Clock::time_point copied = Clock::now();
+        const Moment copied;
+        probe().run(input, output);
+        const Moment probed;
         work();
-        const Clock::time_point worked = Clock::now();
-        memcpySeconds += seconds(copied - start);
-        workSeconds += seconds(worked - copied);
-        state.SetIterationTime(seconds(worked - copied));
+        const Moment worked;
+        copying.add(start, copied);
+        probing.add(copied, probed);
+        working.add(probed, worked);
+        state.SetIterationTime(seconds(worked.wall - probed.wall));
     }
-    state.counters["memcpy_ms"] = memcpySeconds * 1000.0 / double(state.iterations());
-    state.counters["x_memcpy"] = workSeconds / memcpySeconds;
+    const double iterations = double(state.iterations());
+    state.counters["memcpy_ms"] = copying.wall * 1000.0 / iterations;
+    state.counters["probe_ms"] = probing.wall * 1000.0 / iterations;
+    state.counters["x_memcpy"] = working.wall / copying.wall;
+    state.counters["x_probe"] = working.wall / probing.wall;
+    state.counters["cpu_x_memcpy"] = working.cpu / copying.cpu;
+    state.counters["cpu_x_probe"] = working.cpu / probing.cpu;
     state.SetBytesProcessed(int64_t(state.iterations() * bytes));
 }
 
@@ -165,6 +251,16 @@ template <typename Renderer> void rendererOnly(benchmark::State& state)
         [&] { renderer.render(input.data(), output.data(), input.size() * sizeof(float)); });
 }
 
+/// The probe itself, against memcpy.
+void bareProbe(benchmark::State& state)
+{
+    const uint32_t width = uint32_t(state.range(0));
+    const uint32_t height = uint32_t(state.range(1));
+    const std::vector<float> input = frame(width, height);
+    std::vector<float> output(input.size());
+    timeAgainstMemcpy(state, input, output, [&] { probe().run(input, output); });
+}
+
 void frameSize(benchmark::State& state)
 {
     Subject subject(Correction(state.range(0)), 1920, 1080);
@@ -196,6 +292,11 @@ void correctionsAndSizes(benchmark::internal::Benchmark* benchmark)
 
 } // namespace
 
+BENCHMARK(bareProbe)
+    ->ArgNames({ "width", "height" })
+    ->Apply(sizes)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(render)
     ->ArgNames({ "correction", "width", "height" })
     ->Apply(correctionsAndSizes)
