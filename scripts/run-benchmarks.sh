@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build}
 shift || true
-for program in "$dir"/bench/*/*Benchmark; do
+for program in "$dir"/bench/*/*Benchmark "$dir"/bench/tools/*/*Benchmark; do
   [ -x "$program" ] || continue
   echo "== $(basename "$program")"
   "$program" "$@"
