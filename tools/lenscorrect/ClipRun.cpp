@@ -554,24 +554,8 @@ namespace
         const Job& job = rendered.job;
         if (!job.output.empty())
         {
-            OIIO::ImageSpec spec = FrameWriter::frameSpec(
-                rendered.plateSpec, plateFormat, rendered.window, job.output, dataType);
-            // A float file holds linear light best; an integer one gets the input's encoding.
-            if (spec.format.is_floating_point() && !rendered.plateSpec.format.is_floating_point())
-            {
-                spec.attribute("oiio:ColorSpace", "linear");
-            }
-            else
-            {
-                for (RgbaImage& group : rendered.groups)
-                {
-                    colour->fromLinear(group);
-                }
-            }
-            const Size size = rendered.window.size;
-            std::vector<float> pixels(size.pixels() * size_t(layout->channels()));
-            layout->join(rendered.groups, pixels.data());
-            FrameWriter::write(job.output, spec, pixels.data());
+            FrameWriter::writeFrame(job.output, rendered.plateSpec, plateFormat, rendered.window,
+                dataType, rendered.groups, *colour, *layout);
         }
         if (rendered.stMap)
         {

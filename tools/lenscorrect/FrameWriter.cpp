@@ -177,4 +177,26 @@ void FrameWriter::write(const std::string& path, const OIIO::ImageSpec& spec, co
     temporary.renameTo(path);
 }
 
+void FrameWriter::writeFrame(const std::string& path, const OIIO::ImageSpec& plate,
+    const std::string& plateFormat, const Window& window, OIIO::TypeDesc dataType,
+    std::vector<RgbaImage>& groups, const ColorConversion& colour, const ChannelLayout& layout)
+{
+    OIIO::ImageSpec spec = frameSpec(plate, plateFormat, window, path, dataType);
+    // A float file holds linear light best; an integer one gets the plate's encoding back.
+    if (spec.format.is_floating_point() && !plate.format.is_floating_point())
+    {
+        spec.attribute("oiio:ColorSpace", "linear");
+    }
+    else
+    {
+        for (RgbaImage& group : groups)
+        {
+            colour.fromLinear(group);
+        }
+    }
+    std::vector<float> pixels(window.size.pixels() * size_t(layout.channels()));
+    layout.join(groups, pixels.data());
+    write(path, spec, pixels.data());
+}
+
 } // namespace LensCorrect

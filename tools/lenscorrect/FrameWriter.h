@@ -3,9 +3,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <OpenImageIO/imageio.h>
 
+#include "lenscorrect/ChannelLayout.h"
+#include "lenscorrect/ColorConversion.h"
 #include "lenscorrect/FrameGeometry.h"
 
 namespace LensCorrect
@@ -35,6 +38,13 @@ namespace FrameWriter
     /// Writes interleaved float pixels of spec.nchannels channels covering the spec's data
     /// window. Throws Failure; nothing is left under `path` or a temporary name then.
     void write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels);
+
+    /// Writes a corrected frame, whose channel groups (in linear light) cover `window`, with
+    /// frameSpec's header: float files in linear light, integer files in the plate's encoding
+    /// (the groups are converted in place). Throws Failure.
+    void writeFrame(const std::string& path, const OIIO::ImageSpec& plate,
+        const std::string& plateFormat, const Window& window, OIIO::TypeDesc dataType,
+        std::vector<RgbaImage>& groups, const ColorConversion& colour, const ChannelLayout& layout);
 
 } // namespace FrameWriter
 

@@ -1,0 +1,288 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+//
+// Wall time per frame of lenscorrect on 16-bit TIFF and float EXR sequences at 1080p and 2160p
+// (shading and distortion removed, output in the input's format), and in the same run the three
+// stages it overlaps on its reader, render and writer threads, each alone: decoding a frame
+// into linear float RGBA, the library's render, and encoding the result. With the overlap the
+// tool's time per frame should come close to the slowest stage, not to their sum. Every figure
+// also comes as x_memcpy, the ratio to a one-thread memcpy of the frame's float RGBA buffer into
+// a warm, preallocated buffer, timed in the same process.
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "Support/TemporaryDirectory.h"
+#include "Support/TestCorrectionFile.h"
+#include "lenscorrect/ClipRun.h"
+#include "lenscorrect/FrameCorrector.h"
+#include "lenscorrect/FrameWriter.h"
+#include "lenscorrect/HeapSettings.h"
+#include "lenscorrect/PlateReader.h"
+
+namespace
+{
+
+using namespace LensCorrect;
+using Clock = std::chrono::steady_clock;
+
+constexpr int frameCount = 4;
+constexpr int firstFrame = 1001;
+
+struct Format
+{
+    const char* name;
+    const char* extension;
+    OIIO::TypeDesc type;
+};
+
+const Format formats[]
+    = { { "tiff16", "tif", OIIO::TypeUInt16 }, { "exrfloat", "exr", OIIO::TypeFloat } };
+const std::pair<const char*, Size> sizes[]
+    = { { "1080p", { 1920, 1080 } }, { "2160p", { 3840, 2160 } } };
+
+TestSupport::TemporaryDirectory& directory()
+{
+    static TestSupport::TemporaryDirectory instance;
+    return instance;
+}
+
+/// The lens data of a zoom over the clip: shading and distortion change from frame to frame.
+const std::string& correctionFilePath()
+{
+    static const std::string path = []
+    {
+        TestSupport::TestCorrectionFile file;
+        file.videoFileName = "A001C001.mov";
+        for (uint32_t number = 0; number < frameCount; ++number)
+        {
+            const float step = float(number);
+            file.frames.push_back(
+                { number, { 100.0f, 97.0f - step, 90.0f, 78.0f, 68.0f, 55.0f + step },
+                    { 0.0f, -2.0f, -8.0f - step, -18.0f, -26.0f, -38.0f + step }, "" });
+        }
+        return directory().writeFile("A001C001.tlcf", file.text());
+    }();
+    return path;
+}
+
+/// The input sequence of a format and size, written once per run: smooth content with detail.
+std::string sequence(const Format& format, Size size)
+{
+    static std::map<std::string, std::string> patterns;
+    const std::string key = std::string(format.name) + std::to_string(size.width);
+    if (!patterns.count(key))
+    {
+        const std::string folder = directory().makeDirectory(key);
+        OIIO::ImageSpec spec(int(size.width), int(size.height), 3, format.type);
+        std::vector<float> pixels(size.pixels() * 3);
+        for (size_t i = 0; i < pixels.size(); ++i)
+        {
+            const size_t pixel = i / 3;
+            pixels[i] = 0.5f
+                + 0.4f * std::sin(0.05f * (pixel % size.width) + float(i % 3))
+                    * std::cos(0.03f * (pixel / size.width));
+        }
+        for (int frame = firstFrame; frame < firstFrame + frameCount; ++frame)
+        {
+            const std::string path
+                = folder + "/plate." + std::to_string(frame) + "." + format.extension;
+            auto output = OIIO::ImageOutput::create(path);
+            output->open(path, spec);
+            output->write_image(OIIO::TypeFloat, pixels.data());
+            output->close();
+        }
+        patterns[key] = folder + "/plate.####." + format.extension;
+    }
+    return patterns[key];
+}
+
+/// Seconds of one memcpy of a float RGBA frame into a warm, preallocated buffer (best of five).
+double memcpySeconds(Size size)
+{
+    std::vector<float> from(size.pixels() * 4, 0.5f);
+    std::vector<float> to(from.size(), 0.0f);
+    double best = 1e9;
+    for (int run = 0; run < 5; ++run)
+    {
+        const auto start = Clock::now();
+        std::memcpy(to.data(), from.data(), from.size() * sizeof(float));
+        benchmark::DoNotOptimize(to.data());
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+LensSettings lensSettings()
+{
+    LensSettings settings;
+    settings.shading = ShadingMode::remove;
+    settings.distortion = DistortionMode::undistort;
+    settings.identity = { correctionFilePath(), directory().path() + "/A001C001.mov" };
+    return settings;
+}
+
+void report(benchmark::State& state, double seconds, size_t frames, Size size)
+{
+    const double perFrame = seconds / double(frames);
+    state.counters["ms_per_frame"] = perFrame * 1e3;
+    state.counters["x_memcpy"] = perFrame / memcpySeconds(size);
+}
+
+/// Everything one frame of the clip needs on its way through the tool's stages.
+struct Stages
+{
+    Stages(const Format& format, Size size)
+        : clip(sequence(format, size))
+        , colour(clip.firstSpec(), "")
+        , layout(clip.firstSpec())
+        , corrector(lensSettings(), size)
+    {
+    }
+
+    InputClip clip;
+    ColorConversion colour;
+    ChannelLayout layout;
+    FrameCorrector corrector;
+};
+
+void decode(benchmark::State& state, const Format& format, Size size)
+{
+    Stages stages(format, size);
+    PlateReader reader(stages.clip, stages.colour, stages.layout);
+    double seconds = 0.0;
+    size_t frames = 0;
+    for (auto _ : state)
+    {
+        const auto start = Clock::now();
+        Plate plate = reader.read(stages.clip.frames()[frames % frameCount]);
+        benchmark::DoNotOptimize(plate.groups.front().pixels.data());
+        seconds += std::chrono::duration<double>(Clock::now() - start).count();
+        ++frames;
+    }
+    report(state, seconds, frames, size);
+}
+
+void render(benchmark::State& state, const Format& format, Size size)
+{
+    Stages stages(format, size);
+    PlateReader reader(stages.clip, stages.colour, stages.layout);
+    const Plate plate = reader.read(stages.clip.frames().front());
+    stages.corrector.checkLensData();
+    double seconds = 0.0;
+    size_t frames = 0;
+    for (auto _ : state)
+    {
+        const uint32_t clipFrame = uint32_t(frames % frameCount);
+        const auto start = Clock::now();
+        const Size renderSize = stages.corrector.renderSize(clipFrame);
+        RgbaImage corrected = stages.corrector.correct(clipFrame, renderSize, plate.groups.front());
+        benchmark::DoNotOptimize(corrected.pixels.data());
+        seconds += std::chrono::duration<double>(Clock::now() - start).count();
+        ++frames;
+    }
+    report(state, seconds, frames, size);
+}
+
+void encode(benchmark::State& state, const Format& format, Size size)
+{
+    Stages stages(format, size);
+    PlateReader reader(stages.clip, stages.colour, stages.layout);
+    const Plate plate = reader.read(stages.clip.frames().front());
+    const Size renderSize = stages.corrector.renderSize(0);
+    const RgbaImage corrected = stages.corrector.correct(0, renderSize, plate.groups.front());
+    const Window window = FrameGeometry::canvasWindow({ 0, 0, size }, renderSize);
+    const std::string path = directory().path() + "/encoded." + format.extension;
+    double seconds = 0.0;
+    size_t frames = 0;
+    for (auto _ : state)
+    {
+        std::vector<RgbaImage> groups { corrected };
+        const auto start = Clock::now();
+        FrameWriter::writeFrame(path, plate.spec, stages.clip.formatName(), window,
+            OIIO::TypeUnknown, groups, stages.colour, stages.layout);
+        seconds += std::chrono::duration<double>(Clock::now() - start).count();
+        ++frames;
+    }
+    report(state, seconds, frames, size);
+}
+
+void tool(benchmark::State& state, const Format& format, Size size)
+{
+    Options options;
+    options.input = sequence(format, size);
+    options.output = directory().path() + "/out/" + format.name + ".####." + format.extension;
+    options.shading = ShadingMode::remove;
+    options.distortion = DistortionMode::undistort;
+    options.correctionFile = correctionFilePath();
+    options.clipName = "A001C001.mov";
+    options.quiet = true;
+    const std::atomic<bool> stop { false };
+    double seconds = 0.0;
+    size_t frames = 0;
+    for (auto _ : state)
+    {
+        std::ostringstream messages;
+        const auto start = Clock::now();
+        if (runClip(options, messages, false, stop) != succeeded)
+        {
+            state.SkipWithError(messages.str().c_str());
+            return;
+        }
+        seconds += std::chrono::duration<double>(Clock::now() - start).count();
+        frames += frameCount;
+    }
+    report(state, seconds, frames, size);
+}
+
+/// Registers every stage for every format and size; iterations fixed so that a run of the whole
+/// program takes a few minutes on two cores with the CPU OpenCL runtime.
+const bool registered = []
+{
+    // The tool's own allocator settings, unless the run compares glibc's defaults.
+    const char* malloc = std::getenv("LC_BENCH_MALLOC");
+    if (!malloc || std::string(malloc) != "default")
+    {
+        keepFreedFrameMemoryInHeap();
+    }
+    for (const auto& [sizeName, size] : sizes)
+    {
+        const bool large = size.width > 1920;
+        for (const Format& format : formats)
+        {
+            const std::string suffix = std::string("/") + format.name + "/" + sizeName;
+            benchmark::RegisterBenchmark(("Decode" + suffix).c_str(), decode, format, size)
+                ->Iterations(large ? 4 : 8)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+            benchmark::RegisterBenchmark(("Encode" + suffix).c_str(), encode, format, size)
+                ->Iterations(large ? 4 : 8)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+            benchmark::RegisterBenchmark(("Tool" + suffix).c_str(), tool, format, size)
+                ->Iterations(large ? 1 : 2)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+        }
+        benchmark::RegisterBenchmark((std::string("Render/shading+distortion/") + sizeName).c_str(),
+            render, formats[1], size)
+            ->Iterations(large ? 4 : 8)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    return true;
+}();
+
+} // namespace
