@@ -3,9 +3,12 @@
 //
 // AeFrame's transfers between host worlds and the float buffer, 8 and 16 bit, on the host's
 // worlds of the simulated host. Each iteration also times a one-thread memcpy of the float
-// buffer into a warm, preallocated buffer of the same size and reports the ratio (x_memcpy).
+// buffer into a warm, preallocated buffer of the same size and reports the ratio of wall times
+// (x_memcpy) and of the process's processor times (cpu_x_memcpy: all workers together, which a
+// busy machine does not distort as it does the wall time of several threads).
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -21,6 +24,13 @@ namespace
 using Clock = std::chrono::steady_clock;
 
 double seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+
+double processorSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
 
 /// The records of a render command, as the host would pass them, around two host worlds.
 struct RenderCall
@@ -77,12 +87,16 @@ void transfer(benchmark::State& state)
 
     double memcpySeconds = 0.0;
     double transferSeconds = 0.0;
+    double memcpyProcessor = 0.0;
+    double transferProcessor = 0.0;
     for (auto _ : state)
     {
+        const double startProcessor = processorSeconds();
         const Clock::time_point start = Clock::now();
         std::memcpy(copy.data(), buffer.data(), bytes);
         benchmark::ClobberMemory();
         const Clock::time_point copied = Clock::now();
+        const double copiedProcessor = processorSeconds();
         if (direction == read)
         {
             frame.readInputData(buffer.data(), bytes);
@@ -93,12 +107,15 @@ void transfer(benchmark::State& state)
         }
         benchmark::ClobberMemory();
         const Clock::time_point transferred = Clock::now();
+        transferProcessor += processorSeconds() - copiedProcessor;
+        memcpyProcessor += copiedProcessor - startProcessor;
         memcpySeconds += seconds(copied - start);
         transferSeconds += seconds(transferred - copied);
         state.SetIterationTime(seconds(transferred - copied));
     }
     state.counters["memcpy_ms"] = memcpySeconds * 1000.0 / double(state.iterations());
     state.counters["x_memcpy"] = transferSeconds / memcpySeconds;
+    state.counters["cpu_x_memcpy"] = transferProcessor / memcpyProcessor;
     state.SetBytesProcessed(int64_t(state.iterations() * bytes));
 }
 

@@ -83,6 +83,30 @@ long readPixelsVectorised(const Pixel* source, float* destination, long count);
 template <typename Pixel>
 long writePixelsVectorised(const float* source, Pixel* destination, long count);
 
+/// 8-bit channels are read through a table of the 256 quotients: a division per channel would
+/// limit the transfer, and a multiplication by 1/255 differs from it in the last bit for half
+/// of the values.
+template <> long readPixelsVectorised(const PF_Pixel8* source, float* destination, long count)
+{
+    static const std::array<float, 256> quotients = []
+    {
+        std::array<float, 256> table {};
+        for (std::size_t value = 0; value < table.size(); ++value)
+        {
+            table[value] = static_cast<float>(value) / Channel<PF_Pixel8>::scale;
+        }
+        return table;
+    }();
+    for (long x = 0; x < count; ++x)
+    {
+        destination[4 * x + 0] = quotients[source[x].red];
+        destination[4 * x + 1] = quotients[source[x].green];
+        destination[4 * x + 2] = quotients[source[x].blue];
+        destination[4 * x + 3] = quotients[source[x].alpha];
+    }
+    return count;
+}
+
 #if defined(__SSE2__)
 
 /// Float lanes alpha, red, green, blue of one pixel to red, green, blue, alpha.
@@ -100,26 +124,6 @@ inline __m128i toArgb(const float* rgba, __m128 scale)
         = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(rgba), _mm_setzero_ps()), _mm_set1_ps(1.0f));
     const __m128i values = _mm_cvttps_epi32(_mm_mul_ps(clamped, scale));
     return _mm_shuffle_epi32(values, _MM_SHUFFLE(2, 1, 0, 3));
-}
-
-template <> long readPixelsVectorised(const PF_Pixel8* source, float* destination, long count)
-{
-    const __m128 scale = _mm_set1_ps(Channel<PF_Pixel8>::scale);
-    const __m128i zero = _mm_setzero_si128();
-    long x = 0;
-    for (; x + 4 <= count; x += 4)
-    {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x));
-        const __m128i low = _mm_unpacklo_epi8(bytes, zero);
-        const __m128i high = _mm_unpackhi_epi8(bytes, zero);
-        const __m128i pixels[4] = { _mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
-            _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero) };
-        for (int i = 0; i < 4; ++i)
-        {
-            _mm_storeu_ps(destination + 4 * (x + i), _mm_div_ps(toRgba(pixels[i]), scale));
-        }
-    }
-    return x;
 }
 
 template <> long readPixelsVectorised(const PF_Pixel16* source, float* destination, long count)
