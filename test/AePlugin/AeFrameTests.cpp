@@ -147,7 +147,9 @@ TEST(AeFrame, ChannelsAreClampedScaledAndTruncated)
         { true, 0.25f, 8192 },
         { true, 2.0f, 32768 },
         { true, -1.0f, 0 },
-        { true, nan, 0 }, { true, infinity, 32768 }, { true, 0.99999f, 32767 },
+        { true, nan, 0 },
+        { true, infinity, 32768 },
+        { true, 0.99999f, 32767 },
     };
     for (const auto& c : cases)
     {
