@@ -18,22 +18,25 @@ float computeResultForQuinticFunction(
     return a0 + a1 * x + a2 * x * x + a3 * x * x * x + a4 * x * x * x * x + a5 * x * x * x * x * x;
 }
 
-// fmod(v, 1.0f), the truncating remainder, as v - trunc(v): the same value for every finite v
-// (both are exact, the sign kept), and NaN for infinities and NaN as fmod gives; arithmetic the
-// compiler can vectorise instead of a library call per coordinate.
-float remainderOfOne(float v) { return v - trunc(v); }
-
 // The up to four pixels that contribute to a sample at point, with their bilinear weights.
 // An integral coordinate takes one pixel along its axis, a fractional one the two around it;
 // a coordinate is fractional when fmod(coordinate, 1.0f) != 0.
+//
+// All of it comes from one truncation t = trunc(v) per coordinate, in forms that give the same
+// values for every v as the library calls they replace, and that the compiler can vectorise:
+// fmod(v, 1.0f) is v - t (both exact and of v's sign; NaN for infinities and NaN), floor(v) is
+// t - 1 when v < t and t otherwise, ceil(v) is t + 1 when v > t and t otherwise (beyond 2^23,
+// for infinities and for NaN, t is v and so are floor and ceil).
 int amountForNearestNeighbors(float2 point, int2* cells, float* weights)
 {
-    const bool fractionalX = remainderOfOne(point.x) != 0.0f;
-    const bool fractionalY = remainderOfOne(point.y) != 0.0f;
-    const float left = floor(point.x);
-    const float right = ceil(point.x);
-    const float top = floor(point.y);
-    const float bottom = ceil(point.y);
+    const float truncatedX = trunc(point.x);
+    const float truncatedY = trunc(point.y);
+    const bool fractionalX = point.x - truncatedX != 0.0f;
+    const bool fractionalY = point.y - truncatedY != 0.0f;
+    const float left = point.x < truncatedX ? truncatedX - 1.0f : truncatedX;
+    const float right = point.x > truncatedX ? truncatedX + 1.0f : truncatedX;
+    const float top = point.y < truncatedY ? truncatedY - 1.0f : truncatedY;
+    const float bottom = point.y > truncatedY ? truncatedY + 1.0f : truncatedY;
 
     if (!fractionalX && !fractionalY)
     {
