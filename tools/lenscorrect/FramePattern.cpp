@@ -44,6 +44,11 @@ namespace
 
 FramePattern::FramePattern(const std::string& pattern)
 {
+    // A NUL would end the path early in every C interface below.
+    if (pattern.find('\0') != std::string::npos)
+    {
+        throw malformed(pattern, "it holds a NUL character");
+    }
     const size_t separator = pattern.rfind('/');
     directory = separator == std::string::npos ? std::string() : pattern.substr(0, separator + 1);
     const std::string name = pattern.substr(directory.size());
@@ -125,6 +130,10 @@ FramePattern::FramePattern(const std::string& pattern)
 
 std::optional<std::pair<FramePattern, int>> FramePattern::sequenceOfFile(const std::string& path)
 {
+    if (path.find('\0') != std::string::npos)
+    {
+        return std::nullopt;
+    }
     const size_t separator = path.rfind('/');
     const size_t nameBegin = separator == std::string::npos ? 0 : separator + 1;
     const size_t dot = path.rfind('.');

@@ -23,12 +23,13 @@ namespace
 InputClip::InputClip(const std::string& input)
     : inputName(input)
 {
-    const FramePattern pattern(input);
-    if (pattern.hasFrameField())
+    // An existing file is taken by its name, whatever characters that holds.
+    const bool isFile = OIIO::Filesystem::is_regular(input);
+    if (!isFile && FramePattern(input).hasFrameField())
     {
-        listSequence(pattern);
+        listSequence(FramePattern(input));
     }
-    else if (!OIIO::Filesystem::is_regular(input))
+    else if (!isFile)
     {
         throw unreadable(input, "no such file");
     }

@@ -44,6 +44,9 @@ TEST(FramePattern, RefusesWhatAPrintfFormatterWouldMisread)
     {
         EXPECT_THROW(FramePattern { pattern }, Failure) << pattern;
     }
+    // Found by fuzzing: a NUL ended the name early in the formatter.
+    EXPECT_THROW(FramePattern(std::string("a\0b.####.exr", 12)), Failure);
+    EXPECT_FALSE(FramePattern::sequenceOfFile(std::string("a\0b.0001.exr", 12)));
 }
 
 TEST(FramePattern, OneFileStandsForItsSequence)
