@@ -198,8 +198,8 @@ std::string ExampleClip::correctionFile() const
     {
         // From wide to long: vignetting fades, barrel distortion turns into pincushion.
         const float zoom = frameCount > 1 ? float(frame) / float(frameCount - 1) : 0.0f;
-        const float falloff = 0.42f - 0.30f * zoom;
-        const float distortion = -36.0f + 48.0f * zoom;
+        const float falloff = 0.9f - 0.6f * zoom;
+        const float distortion = -60.0f + 80.0f * zoom;
         std::array<float, 6> shading {};
         std::array<float, 6> radial {};
         for (size_t i = 0; i < radii.size(); ++i)
