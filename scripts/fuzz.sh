@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLC_BUILD_FUZZERS=ON \
-  -DLC_BUILD_TESTS=OFF -DLC_BUILD_BENCHMARKS=OFF -DLC_BUILD_PLUGINS=OFF \
+  -DLC_BUILD_TESTS=OFF -DLC_BUILD_BENCHMARKS=OFF -DLC_BUILD_PLUGINS=ON \
   -DLC_SANITIZE=address,undefined > /dev/null
 cmake --build "$dir" -j "$(nproc)"
 [ "${1:-build}" = "run" ] || exit 0
@@ -15,7 +15,7 @@ seconds=${2:-30}
 export ASAN_OPTIONS="detect_leaks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 for fuzzer in "$dir"/Core/fuzz/fuzz_* "$dir"/src/AePlugin/fuzz/fuzz_* \
-  "$dir"/tools/lenscorrect/fuzz/fuzz_*; do
+  "$dir"/tools/lenscorrect/fuzz/fuzz_* "$dir"/src/LensCorrection/fuzz/fuzz_*; do
   [ -f "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
   target=${name#fuzz_}
