@@ -477,3 +477,43 @@ TEST_F(LensCorrect, ConcurrentReaderRenderAndWriterThreadsKeepOrderAndContent)
     const Image preview = readImage(path("preview.png"));
     EXPECT_GT(preview.spec.width, 2 * 96);
 }
+
+TEST_F(LensCorrect, MovieFramesBecomeASequenceNumberedFromZero)
+{
+    if (OIIO::get_string_attribute("input_format_list").find("ffmpeg") == std::string::npos)
+    {
+        GTEST_SKIP() << "OpenImageIO has no FFmpeg reader here";
+    }
+    std::vector<Image> frames;
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        Image image = testImage(64, 36, 3, frame);
+        // What eight bits hold, so the test reads back what the movie holds.
+        for (float& value : image.pixels)
+        {
+            value = std::round(value * 255.0f) / 255.0f;
+        }
+        image.spec.set_format(OIIO::TypeUInt8);
+        frames.push_back(image);
+    }
+    writeMovie(path("A001C001.avi"), frames);
+
+    const ToolRun result
+        = run({ path("A001C001.avi"), "--shading", "add", "-o", path("out/A001C001.####.png") },
+            lens({ { flatShading, 0.0f } }));
+    ASSERT_EQ(result.status, 0) << result.messages;
+    EXPECT_EQ(filesIn(path("out")),
+        (std::vector<std::string> {
+            "A001C001.0000.png", "A001C001.0001.png", "A001C001.0002.png" }));
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        const Image output = readImage(path("out/A001C001.000" + std::to_string(frame) + ".png"));
+        ASSERT_EQ(output.spec.nchannels, 3);
+        const std::vector<float> before = linearLight(frames[size_t(frame)]);
+        const std::vector<float> after = linearLight(output);
+        for (size_t i = 0; i < before.size(); ++i)
+        {
+            ASSERT_NEAR(after[i], before[i] * flatShading / 100.0f, 1.5e-2f) << frame << " " << i;
+        }
+    }
+}

@@ -140,6 +140,106 @@ void writeSequence(const std::string& pattern, int first, int count, int width, 
     }
 }
 
+namespace
+{
+
+    void append(std::string& bytes, const std::string& text) { bytes += text; }
+
+    void append(std::string& bytes, uint32_t value, size_t size = 4)
+    {
+        for (size_t i = 0; i < size; ++i)
+        {
+            bytes += char((value >> (8 * i)) & 0xff);
+        }
+    }
+
+    /// A RIFF chunk: four-character code, little-endian size, data, padding to an even size.
+    std::string chunk(const std::string& code, const std::string& data)
+    {
+        std::string bytes = code;
+        append(bytes, uint32_t(data.size()));
+        bytes += data;
+        if (data.size() % 2)
+        {
+            bytes += '\0';
+        }
+        return bytes;
+    }
+
+    std::string list(const std::string& type, const std::string& data)
+    {
+        return chunk("LIST", type + data);
+    }
+
+} // namespace
+
+void writeMovie(const std::string& path, const std::vector<Image>& frames)
+{
+    const uint32_t width = uint32_t(frames.front().spec.width);
+    const uint32_t height = uint32_t(frames.front().spec.height);
+    const uint32_t rowBytes = (width * 3 + 3) & ~3u;
+    const uint32_t frameBytes = rowBytes * height;
+    const uint32_t count = uint32_t(frames.size());
+
+    std::string mainHeader;
+    for (const uint32_t value : { 40000u, frameBytes * 25, 0u, 0x10u /* has index */, count, 0u, 1u,
+             frameBytes, width, height, 0u, 0u, 0u, 0u })
+    {
+        append(mainHeader, value);
+    }
+    std::string streamHeader = "vidsDIB ";
+    for (const uint32_t value : { 0u, 0u, 0u, 1u, 25u, 0u, count, frameBytes, 0xffffffffu, 0u })
+    {
+        append(streamHeader, value);
+    }
+    for (const uint32_t value : { 0u, 0u, width, height })
+    {
+        append(streamHeader, value, 2);
+    }
+    std::string bitmapHeader;
+    for (const uint32_t value : { 40u, width, height })
+    {
+        append(bitmapHeader, value);
+    }
+    append(bitmapHeader, 1, 2);
+    append(bitmapHeader, 24, 2);
+    for (const uint32_t value : { 0u, frameBytes, 0u, 0u, 0u, 0u })
+    {
+        append(bitmapHeader, value);
+    }
+
+    std::string movie;
+    std::string index;
+    for (const Image& frame : frames)
+    {
+        // Rows bottom to top, blue green red, each padded to four bytes.
+        std::string pixels;
+        for (int y = int(height) - 1; y >= 0; --y)
+        {
+            for (uint32_t x = 0; x < width; ++x)
+            {
+                for (const int channel : { 2, 1, 0 })
+                {
+                    pixels += char(std::lround(frame.at(int(x), y, channel) * 255.0f));
+                }
+            }
+            pixels.append(rowBytes - width * 3, '\0');
+        }
+        append(index, "00db");
+        append(index, 0x10); // Key frame.
+        append(index, uint32_t(4 + movie.size()));
+        append(index, frameBytes);
+        movie += chunk("00db", pixels);
+    }
+    const std::string riff = chunk("RIFF",
+        "AVI "
+            + list("hdrl",
+                chunk("avih", mainHeader)
+                    + list("strl", chunk("strh", streamHeader) + chunk("strf", bitmapHeader)))
+            + list("movi", movie) + chunk("idx1", index));
+    std::ofstream(path, std::ios::binary) << riff;
+}
+
 TestSupport::TestCorrectionFile correctionFile(
     const std::vector<std::pair<float, float>>& shadingAndDistortionPerFrame)
 {

@@ -56,6 +56,10 @@ Image readImage(const std::string& path);
 void writeSequence(const std::string& pattern, int first, int count, int width, int height,
     int channels, OIIO::TypeDesc format);
 
+/// Writes frames (8-bit RGB images of one size) as an uncompressed AVI movie: the one container
+/// that OpenImageIO's read-only FFmpeg reader takes and a test can write without an encoder.
+void writeMovie(const std::string& path, const std::vector<Image>& frames);
+
 /// A correction file for the clip "A001C001.mov" (1920 x 1080, 25 fps) whose frame n has the
 /// given shading (percent, at every radius) and radial distortion (thousandths, scaled with the
 /// square of the radius up to `distortion` at 21.4 mm).
