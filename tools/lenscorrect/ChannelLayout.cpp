@@ -38,7 +38,8 @@ ChannelLayout::ChannelLayout(const OIIO::ImageSpec& spec)
 
 std::vector<RgbaImage> ChannelLayout::split(const float* pixels, Size size) const
 {
-    std::vector<RgbaImage> images(colourGroups.size(), RgbaImage(size));
+    std::vector<RgbaImage> images(
+        colourGroups.size(), RgbaImage(size, RgbaImage::Uninitialised {}));
     const size_t count = size.pixels();
     for (size_t group = 0; group < colourGroups.size(); ++group)
     {

@@ -23,6 +23,13 @@ public:
     int channels() const { return channelCount; }
     size_t groups() const { return colourGroups.size(); }
     bool hasAlpha() const { return alpha >= 0; }
+    /// Red, green, blue and maybe alpha, in that order: the image's pixels are a group's, with
+    /// or without its fourth value.
+    bool isRgba() const
+    {
+        return colourGroups.size() == 1 && colourGroups.front() == std::array<int, 3> { 0, 1, 2 }
+        && (channelCount == 3 || alpha == 3);
+    }
 
     /// Interleaved pixels of channels() floats, split into the groups.
     std::vector<RgbaImage> split(const float* pixels, Size size) const;

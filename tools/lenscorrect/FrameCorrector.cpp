@@ -115,8 +115,14 @@ Size FrameCorrector::renderSize(uint32_t clipFrame)
 
 RgbaImage FrameCorrector::correct(uint32_t clipFrame, Size renderSize, const RgbaImage& pixels)
 {
-    const RgbaImage input = centredCopy(pixels, renderSize);
-    RgbaImage output(renderSize);
+    RgbaImage enlarged;
+    if (renderSize != picture)
+    {
+        enlarged = centredCopy(pixels, renderSize);
+    }
+    const RgbaImage& input = renderSize != picture ? enlarged : pixels;
+    // The library writes every output pixel.
+    RgbaImage output(renderSize, RgbaImage::Uninitialised {});
     prepare(clipFrame, renderSize, true, false, true);
     check(core.render(input.pixels.data(), output.pixels.data(), output.bytes()));
     return output;
@@ -138,7 +144,7 @@ RgbaImage FrameCorrector::stMap(uint32_t clipFrame, Size renderSize)
         }
     }
     const RgbaImage input = centredCopy(ramp, renderSize);
-    RgbaImage map(renderSize);
+    RgbaImage map(renderSize, RgbaImage::Uninitialised {});
     prepare(clipFrame, renderSize, false, false, true);
     check(core.render(input.pixels.data(), map.pixels.data(), map.bytes()));
     // At the plate's edge part of the sample falls outside, where the ramp is zero: alpha holds
@@ -156,7 +162,7 @@ RgbaImage FrameCorrector::stMap(uint32_t clipFrame, Size renderSize)
 
 RgbaImage FrameCorrector::gainMap(uint32_t clipFrame)
 {
-    RgbaImage map(picture);
+    RgbaImage map(picture, RgbaImage::Uninitialised {});
     prepare(clipFrame, picture, true, true, false);
     check(core.render(nullptr, map.pixels.data(), map.bytes()));
     return map;

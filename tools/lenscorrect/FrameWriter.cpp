@@ -160,7 +160,8 @@ OIIO::ImageSpec FrameWriter::mapSpec(
     return spec;
 }
 
-void FrameWriter::write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels)
+void FrameWriter::write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels,
+    OIIO::stride_t pixelStride)
 {
     auto output = createOutput(path);
     TemporaryFile temporary(temporaryName(path));
@@ -168,7 +169,7 @@ void FrameWriter::write(const std::string& path, const OIIO::ImageSpec& spec, co
     {
         throw notWritten(path, output->geterror());
     }
-    const bool written = output->write_image(OIIO::TypeFloat, pixels);
+    const bool written = output->write_image(OIIO::TypeFloat, pixels, pixelStride);
     const bool closed = output->close();
     if (!written || !closed)
     {
@@ -193,6 +194,11 @@ void FrameWriter::writeFrame(const std::string& path, const OIIO::ImageSpec& pla
         {
             colour.fromLinear(group);
         }
+    }
+    if (layout.isRgba())
+    {
+        write(path, spec, groups.front().pixels.data(), 4 * sizeof(float));
+        return;
     }
     std::vector<float> pixels(window.size.pixels() * size_t(layout.channels()));
     layout.join(groups, pixels.data());

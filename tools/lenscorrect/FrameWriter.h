@@ -36,8 +36,10 @@ namespace FrameWriter
         const OIIO::ImageSpec& plate, const Window& dataWindow, const std::string& path);
 
     /// Writes interleaved float pixels of spec.nchannels channels covering the spec's data
-    /// window. Throws Failure; nothing is left under `path` or a temporary name then.
-    void write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels);
+    /// window, `pixelStride` bytes from one pixel to the next (default: the channels' size).
+    /// Throws Failure; nothing is left under `path` or a temporary name then.
+    void write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels,
+        OIIO::stride_t pixelStride = OIIO::AutoStride);
 
     /// Writes a corrected frame, whose channel groups (in linear light) cover `window`, with
     /// frameSpec's header: float files in linear light, integer files in the plate's encoding

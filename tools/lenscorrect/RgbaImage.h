@@ -2,6 +2,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "lenscorrect/FrameGeometry.h"
@@ -9,13 +13,46 @@
 namespace LensCorrect
 {
 
+/// An allocator whose vectors leave new elements uninitialised when no value is given, so that
+/// a buffer that is written whole anyway is not zero-filled first.
+template <typename T> struct DefaultInitialisingAllocator : std::allocator<T>
+{
+    template <typename U> struct rebind
+    {
+        using other = DefaultInitialisingAllocator<U>;
+    };
+    DefaultInitialisingAllocator() = default;
+    template <typename U> DefaultInitialisingAllocator(const DefaultInitialisingAllocator<U>&) { }
+
+    template <typename U>
+    void construct(U* pointer) noexcept(std::is_nothrow_default_constructible_v<U>)
+    {
+        ::new (static_cast<void*>(pointer)) U;
+    }
+    template <typename U, typename... Arguments>
+    void construct(U* pointer, Arguments&&... arguments)
+    {
+        ::new (static_cast<void*>(pointer)) U(std::forward<Arguments>(arguments)...);
+    }
+};
+
 /// A frame as the library takes it: interleaved red, green, blue, alpha floats, rows without
 /// gaps.
 struct RgbaImage
 {
+    struct Uninitialised
+    {
+    };
+
     RgbaImage() = default;
     /// All zeros.
     explicit RgbaImage(Size size)
+        : size(size)
+        , pixels(size.pixels() * 4, 0.0f)
+    {
+    }
+    /// For pixels that are all written before they are read.
+    RgbaImage(Size size, Uninitialised)
         : size(size)
         , pixels(size.pixels() * 4)
     {
@@ -29,7 +66,7 @@ struct RgbaImage
     size_t bytes() const { return pixels.size() * sizeof(float); }
 
     Size size;
-    std::vector<float> pixels;
+    std::vector<float, DefaultInitialisingAllocator<float>> pixels;
 };
 
 /// An image of `size` holding `image` with its top left corner at `offset`, in zeros; or, when

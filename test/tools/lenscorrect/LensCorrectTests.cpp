@@ -118,6 +118,7 @@ TEST_P(LensCorrectFormats, SequenceKeepsFormatChannelsAndNumbering)
 INSTANTIATE_TEST_SUITE_P(Formats, LensCorrectFormats,
     ::testing::Values(FormatCase { "exr", OIIO::TypeDesc::HALF, 4, 2e-3f },
         FormatCase { "exr", OIIO::TypeDesc::FLOAT, 3, 1e-6f },
+        FormatCase { "exr", OIIO::TypeDesc::HALF, 1, 2e-3f },
         FormatCase { "tif", OIIO::TypeDesc::UINT16, 3, 1e-4f },
         FormatCase { "png", OIIO::TypeDesc::UINT8, 4, 1.5e-2f },
         FormatCase { "dpx", OIIO::TypeDesc::UINT16, 3, 1e-4f }),
