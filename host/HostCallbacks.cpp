@@ -486,6 +486,11 @@ A_Err HostCallbacks::copyToUtf8String(const PrSDKString* string, A_char* buffer,
         return genericError;
     }
     const std::size_t needed = found->second.size() + 1;
+    if (host->stringCopiesTruncatedWithoutZero && *size < needed)
+    {
+        std::memcpy(buffer, found->second.data(), *size);
+        return A_Err_NONE;
+    }
     if (*size < needed)
     {
         return genericError;

@@ -476,6 +476,11 @@ void SimulatedHost::removeBasicSuite() { basicSuiteRemoved = true; }
 void SimulatedHost::removeUtilityCallbacks() { utilityCallbacksRemoved = true; }
 void SimulatedHost::failHandleAllocations(bool fail) { handleAllocationsFail = fail; }
 
+void SimulatedHost::truncateStringCopiesWithoutZero(bool truncate)
+{
+    stringCopiesTruncatedWithoutZero = truncate;
+}
+
 // ---- Inspection -------------------------------------------------------------------------------
 
 const CommandRecord& SimulatedHost::lastCommand() const

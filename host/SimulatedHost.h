@@ -196,6 +196,9 @@ public:
     void removeUtilityCallbacks();
     /// host_new_handle returns null (no memory).
     void failHandleAllocations(bool fail);
+    /// CopyToUTF8String fills the whole buffer with the string's first bytes, without a
+    /// terminating zero, and reports success (a host that truncates silently).
+    void truncateStringCopiesWithoutZero(bool truncate);
 
     // ---- Inspection -----------------------------------------------------------------------------
 
@@ -274,6 +277,7 @@ private:
     bool basicSuiteRemoved = false;
     bool utilityCallbacksRemoved = false;
     bool handleAllocationsFail = false;
+    bool stringCopiesTruncatedWithoutZero = false;
 
     // Records
     std::vector<CommandRecord> commands;

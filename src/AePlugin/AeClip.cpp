@@ -3,6 +3,7 @@
 #include "AePlugin/AeClip.h"
 
 #include <array>
+#include <cstring>
 
 #include "Adobe/AEFX_SuiteScoper.h"
 #include "Adobe/AEGP_SuiteHandler.h"
@@ -135,9 +136,10 @@ bool AeClip::premiereProFileName(std::string& name) const
     const A_Err copied = stringSuite->CopyToUTF8String(&hostName, buffer.data(), &size);
     // The host string is ours once GetFileName returned it.
     stringSuite->DisposeString(&hostName);
-    // A host that filled the whole buffer must not make us read past it.
-    buffer.back() = '\0';
-    if (copied != A_Err_NONE || buffer[0] == '\0')
+    // A host that filled the whole buffer without a zero has cut the name: a cut name would
+    // name another clip, so there is none.
+    const bool terminated = std::memchr(buffer.data(), '\0', buffer.size()) != nullptr;
+    if (copied != A_Err_NONE || !terminated || buffer[0] == '\0')
     {
         return false;
     }

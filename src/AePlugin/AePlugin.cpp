@@ -39,8 +39,9 @@ AePlugin::~AePlugin() = default;
 PF_Err AePlugin::run(PF_Cmd command, PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
     PF_LayerDef* output, void* extra) noexcept
 {
-    // Every exit below is a return: an exception must never unwind into the host. The lock
-    // guard sits inside the try so that the lock is released before a handler logs.
+    // Every exit below is a return: an exception must never unwind into the host. The inner
+    // handlers log while the entry lock is still held (the logger relies on it); the outer one
+    // only catches what taking the lock or logging itself may throw.
     PF_Err result = PF_Err_NONE;
     try
     {

@@ -105,6 +105,7 @@ TEST(AeClip, FileNameOnlyInPremierePro)
         A_long application;
         std::optional<std::string> fileName;
         bool hasName;
+        bool hostCutsCopies = false;
     } cases[] = {
         { PF_APPL_ID_PREMIERE_PRO, std::string("A001C003.mov"), true },
         { PF_APPL_ID_PREMIERE_PRO, std::string("\xC3\xA9t\xC3\xA9.mov"), true },
@@ -112,6 +113,9 @@ TEST(AeClip, FileNameOnlyInPremierePro)
         { PF_APPL_ID_PREMIERE_PRO, std::nullopt, false },
         { PF_APPL_ID_PREMIERE_PRO, std::string(4095, 'n'), true },
         { PF_APPL_ID_PREMIERE_PRO, std::string(4096, 'n'), false },
+        // A host that fills the buffer without a zero: the cut name is no name.
+        { PF_APPL_ID_PREMIERE_PRO, std::string(5000, 'n'), false, true },
+        { PF_APPL_ID_PREMIERE_PRO, std::string(4095, 'n'), true, true },
         { 0x3F3F3F3F, std::string("A001C003.mov"), false },
     };
     for (const auto& c : cases)
@@ -120,6 +124,7 @@ TEST(AeClip, FileNameOnlyInPremierePro)
         TestEffectHost host(c.application);
         host.applyEffect();
         host.setClipFileName(c.fileName);
+        host.truncateStringCopiesWithoutZero(c.hostCutsCopies);
         const ClipReport report = reportClip(host);
         EXPECT_FALSE(report.hasPath);
         EXPECT_EQ(report.hasName, c.hasName);
