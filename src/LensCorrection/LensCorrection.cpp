@@ -299,7 +299,7 @@ void LensCorrection::frameSetup()
     {
         LockedSequenceData sequenceData(*ae);
         // The output size is preset to the input size at the current resolution. Divided in
-        // integers: in single precision a third of 1920 pixels would come back as 1919.
+        // integers: in single precision a seventh of 1918 pixels (274) would come back as 1917.
         sequenceData.required().setFullResolution(
             LensCorrectionDetail::fullResolutionSize(out.width, in.downsample_x),
             LensCorrectionDetail::fullResolutionSize(out.height, in.downsample_y));

@@ -20,7 +20,8 @@ A_long truncatedLong(double value);
 /// as 1 (full resolution).
 uint32_t downsampledSize(A_long size, PF_RationalScale scale);
 /// The size at full resolution of `size` at the current one: `size` / (numerator / denominator),
-/// in integers, so that a third of 1920 gives 1920 again; clamped, a zero factor counts as 1.
+/// in integers, so that a seventh of 1918 (274) gives 1918 again, not 1917; clamped, a zero factor
+/// counts as 1.
 uint32_t fullResolutionSize(A_long size, PF_RationalScale scale);
 
 /// `current` / `step` truncated toward zero, as a frame number; a step of 0 gives frame 0.

@@ -49,7 +49,8 @@ SequenceData& LockedSequenceData::required()
 {
     if (!block)
     {
-        // In a release build the design's assertion would be gone and the host would crash.
+        // Without a usable block a release build would dereference null; refuse the command
+        // instead.
         const char* brief = "The effect's stored settings for this layer are missing or damaged.";
         ExceptionDetail::DetailLines details;
         details.unquoted("Host Command: ", ae.command);
