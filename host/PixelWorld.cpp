@@ -133,10 +133,13 @@ void PixelWorld::fill(const std::array<A_u_short, 4>& argb)
 bool PixelWorld::paddingIntact() const
 {
     const std::size_t rowLength = width() * pixelSize(deep());
+    // A hostile world of rowbytes 0 has every row on top of the first.
+    const std::size_t stride = rowbytes() > 0 ? std::size_t(rowbytes()) : 0;
     for (std::size_t offset = 0; offset < state->bytes.size(); ++offset)
     {
-        const std::size_t row = offset / rowbytes();
-        const bool inPixels = row < std::size_t(height()) && offset % rowbytes() < rowLength;
+        const bool inPixels = stride == 0
+            ? offset < rowLength
+            : offset / stride < std::size_t(height()) && offset % stride < rowLength;
         if (!inPixels && state->bytes[offset] != guardByte)
         {
             return false;

@@ -82,3 +82,14 @@ TEST(SimulatedHost, UnloadAndReloadGiveAFreshPluginObject)
     EXPECT_EQ(host.lastCommand().returnMessage, "render");
     std::remove(host.logPath().c_str());
 }
+
+TEST(PixelWorld, GuardBytesAreCheckedForEveryStride)
+{
+    // Hostile strides included: a zero stride stacks every row on the first one.
+    for (const A_long rowbytes : { 0, 4, 16, 24 })
+    {
+        SCOPED_TRACE(rowbytes);
+        const Host::PixelWorld world = Host::PixelWorld::withRowbytes(4, 3, false, rowbytes);
+        EXPECT_TRUE(world.paddingIntact());
+    }
+}
