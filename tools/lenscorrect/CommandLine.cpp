@@ -36,7 +36,8 @@ the distortion correction asks for.
 
 Reading, correcting and writing run on three threads at once. Every file is written under a
 temporary name and renamed when complete, so an interrupted run never leaves a half-written
-frame; --skip-existing resumes it. The input is never overwritten.)";
+frame; --skip-existing resumes it. The input is never overwritten.
+)";
 
     const char* const footer = R"(LENS DATA
   With --correction-file the file's header must name the clip: its video file name or clip
@@ -50,6 +51,14 @@ FRAMES
   frame numbers; a movie's frames are numbered from 0. The clip's frame 0 is --first-frame
   (default: the first frame found); frame numbers are converted from --fps to the lens data's
   rate, and --start-timecode looks frames up by timecode instead of by number.
+
+EXPORTS
+  An ST-map holds, for every output pixel, where the distortion correction takes it from in the
+  plate: s = (x + 0.5) / width in red and t = 1 - (y + 0.5) / height in green (x, y counted
+  from the plate's top left), and in alpha the share of that sample inside the plate (1 inside,
+  0 outside). A standard STMap lookup of the input plate with it reproduces the correction. It is
+  written in float where the format has float (EXR, TIFF), else in 16 bits. A gain map holds
+  the multiplier that the shading correction applies to linear light, in every colour channel.
 
 EXAMPLES
   Remove shading and distortion from a plate, with the correction file beside the clip:
@@ -105,53 +114,59 @@ CommandLine parseCommandLine(
     std::string distortion;
     CLI::App app(description, "lenscorrect");
     app.footer(footer);
-    app.get_formatter()->column_width(34);
+    app.get_formatter()->column_width(36);
 
     app.add_option("input", options.input,
-           "Image sequence (plate.####.exr, plate.%04d.exr, or one file of it), single image, "
-           "or movie")
+           "Image sequence (####, %04d or one of its files), image or movie")
+        ->type_name("PATH")
         ->required();
     app.add_option("-o,--output", options.output,
-        "Output pattern (out.####.exr); its extension picks the format");
+           "Output pattern (out.####.exr); the extension picks the format")
+        ->type_name("PATTERN");
 
     const std::string corrections = "Corrections";
-    app.add_option("--shading", shading, "Remove the lens shading, or add it")
+    app.add_option("--shading", shading, "Remove or add the lens shading")
+        ->type_name("MODE")
         ->check(CLI::IsMember({ "remove", "add" }))
         ->group(corrections);
-    app.add_option("--distortion", distortion, "Remove the lens distortion, or add it")
+    app.add_option("--distortion", distortion, "Remove or add the lens distortion")
+        ->type_name("MODE")
         ->check(CLI::IsMember({ "undistort", "distort" }))
         ->group(corrections);
     app.add_flag("--keep-size", options.keepSize,
-           "Crop the distortion-corrected frame back to the plate's size, centred")
+           "Crop an enlarged frame back to the plate's size, centred")
         ->group(corrections);
 
     const std::string lens = "Lens data";
     app.add_option("--correction-file", options.correctionFile,
-           "The clip's correction file (.tlcf); default: searched around --clip")
+           "The clip's .tlcf file; default: searched for around --clip")
+        ->type_name("FILE")
         ->group(lens);
-    app.add_option("--clip", options.clip,
-           "The clip's original file, whose name the correction file carries; default: the "
-           "input")
+    app.add_option("--clip", options.clip, "The clip's original file; default: the input")
+        ->type_name("PATH")
         ->group(lens);
-    app.add_option("--clip-name", options.clipName,
-           "The clip file name to check the correction file against, instead of --clip's")
+    app.add_option(
+           "--clip-name", options.clipName, "The clip file name the correction file must carry")
+        ->type_name("NAME")
         ->group(lens);
     app.add_option("--first-frame", options.firstFrame,
-           "The sequence number of the clip's frame 0; default: the first frame found")
+           "Sequence number of the clip's frame 0; default: the first")
+        ->type_name("N")
         ->group(lens);
     app.add_option("--fps", options.framesPerSecond,
-           "The clip's frame rate, to convert frame numbers to the lens data's rate; default: "
-           "unknown (no conversion)")
+           "The clip's frame rate; default: unknown (no conversion)")
+        ->type_name("RATE")
         ->check(CLI::NonNegativeNumber)
         ->group(lens);
     app.add_option("--start-timecode", options.startTimecode,
-           "Timecode of the clip's frame 0 (HH:MM:SS:FF): look frames up by timecode")
+           "Timecode of frame 0 (HH:MM:SS:FF): look frames up by it")
+        ->type_name("TC")
         ->group(lens);
     app.add_option_function<std::string>(
            "--sensor-size",
            [&](const std::string& text) { options.sensorSize = readPair<float>(text); },
-           "Manual recording format: the image area W:H in mm (H may be 0: from the aspect "
-           "ratio)")
+           "Manual format: image area in mm (H 0: from the aspect)")
+        ->type_name("W:H")
         ->group(lens);
     app.add_option_function<std::string>(
            "--resolution",
@@ -160,12 +175,13 @@ CommandLine parseCommandLine(
                const auto pair = readPair<uint32_t>(text);
                options.resolution = Size { pair.first, pair.second };
            },
-           "Manual recording format: the clip resolution W:H in pixels")
+           "Manual format: clip resolution in pixels")
+        ->type_name("W:H")
         ->group(lens);
     app.add_option_function<float>(
            "--image-diameter", [&](float diameter) { options.imageDiameter = diameter; },
-           "Manual recording format: the image diameter in mm; default: the image area's "
-           "diagonal")
+           "Manual format: image diameter; default: the diagonal")
+        ->type_name("MM")
         ->check(CLI::PositiveNumber)
         ->group(lens);
     app.add_option_function<std::string>(
@@ -175,41 +191,45 @@ CommandLine parseCommandLine(
                const auto pair = readPair<uint32_t>(text);
                options.sizeWithoutOverscan = Size { pair.first, pair.second };
            },
-           "The picture without its overscan margin, W:H in pixels, when the plate has one")
+           "The picture without the plate's overscan margin")
+        ->type_name("W:H")
         ->group(lens);
 
     const std::string frames = "Frames and output";
-    app.add_option("--frames", options.frames,
-           "Only these frames: 1001-1100, 1001-1100x2, 1001,1005-1010 (sequence numbers)")
+    app.add_option(
+           "--frames", options.frames, "Only these frames: 1001-1100, 1-99x2, 1001,1005-1010")
+        ->type_name("LIST")
         ->group(frames);
-    app.add_option("--colorspace", options.colorSpace,
-           "The input's colour space; default: the file's own (linear for float data, sRGB when "
-           "an integer file names none)")
+    app.add_option(
+           "--colorspace", options.colorSpace, "The input's colour space; default: the file's own")
+        ->type_name("NAME")
         ->group(frames);
     app.add_option("--data-type", options.dataType, "Output data type; default: the input's")
+        ->type_name("TYPE")
         ->check(CLI::IsMember({ "uint8", "uint16", "half", "float" }))
         ->group(frames);
     app.add_flag("--skip-existing", options.skipExisting,
-           "Leave frames whose outputs exist (resume an interrupted run)")
+           "Leave frames whose outputs exist (resume a run)")
         ->group(frames);
     app.add_flag("--keep-going", options.keepGoing,
-           "Go on after a failed frame and list the failed frames at the end")
+           "Go on after a failed frame; list the failures at the end")
         ->group(frames);
     app.add_flag("-q,--quiet", options.quiet, "Report failures only")->group(frames);
 
     const std::string exports = "Exports";
-    app.add_option("--stmap", options.stMap,
-           "Per frame, an ST-map of the distortion correction (source position s, t in red and "
-           "green, validity in alpha) for a standard STMap lookup on the input plate")
+    app.add_option("--stmap", options.stMap, "Per frame, an ST-map of the distortion correction")
+        ->type_name("PATTERN")
         ->group(exports);
-    app.add_option("--gain-map", options.gainMap,
-           "Per frame, the shading correction's multiplier in linear light")
+    app.add_option("--gain-map", options.gainMap, "Per frame, the shading correction's multiplier")
+        ->type_name("PATTERN")
         ->group(exports);
-    app.add_option("--preview", options.preview,
-           "A before/after picture (PNG) of one frame, side by side, with a grid")
+    app.add_option(
+           "--preview", options.preview, "A before/after picture (PNG) of one frame, with a grid")
+        ->type_name("FILE")
         ->group(exports);
-    app.add_option("--preview-frame", options.previewFrame,
-           "The frame of the preview; default: the first frame of the run")
+    app.add_option(
+           "--preview-frame", options.previewFrame, "The preview's frame; default: the run's first")
+        ->type_name("N")
         ->group(exports);
 
     try
