@@ -4,7 +4,8 @@
 // The main job on a built-in example: writes a clean test chart clip and the lens data of a zoom,
 // bakes the lens into the clip with lenscorrect's reverse modes (distort, then add shading), as
 // the camera would have recorded it, corrects it back with lenscorrect, and tells per frame how
-// close the result comes to the clean chart inside the frame.
+// close the result comes to the clean chart inside the frame. Where the plug-ins are built, one
+// frame also goes through each of them in the simulated host, against the tool's result.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -22,6 +23,9 @@
 #include <sys/wait.h>
 
 #include "ExampleClip.h"
+#if defined(LC_SHADING_PLUGIN)
+#include "PluginComparison.h"
+#endif
 
 extern char** environ;
 
@@ -143,6 +147,45 @@ std::pair<double, double> psnrInsideFrame(
         double(counted) / (double(width) * height) };
 }
 
+#if defined(LC_SHADING_PLUGIN)
+/// One frame through each plug-in in the simulated host, beside lenscorrect's result. The
+/// plug-ins correct the host's pixels as they are encoded, so the tool takes the plate as
+/// linear here (--colorspace linear) to do the same.
+bool comparePlugins(const Settings& settings, int frame)
+{
+    // The host's 16 bits quantise the plate by half a step and the plug-ins truncate their
+    // output: more than two steps apart means the two front ends do not agree.
+    constexpr double allowedSteps = 2.0;
+    bool agree = true;
+    std::printf(
+        "\nFrame %d through each plug-in in the simulated host, against lenscorrect:", frame);
+    const std::string root = settings.directory;
+    char plate[64];
+    std::snprintf(plate, sizeof(plate), "/plate/A001C001.%04d.tif", frame);
+    for (const bool shading : { true, false })
+    {
+        const std::string name = shading ? "shading" : "distortion";
+        runTool(settings,
+            { root + "/plate/A001C001.####.tif", "--correction-file", root + "/A001C001.tlcf",
+                "--clip-name", Example::ExampleClip::clipFileName, "--colorspace", "linear",
+                shading ? "--shading" : "--distortion", shading ? "remove" : "undistort",
+                "--frames", std::to_string(frame), "--data-type", "float", "-q", "-o",
+                root + "/plugins/" + name + ".####.exr" });
+        char result[64];
+        std::snprintf(result, sizeof(result), "/plugins/%s.%04d.exr", name.c_str(), frame);
+        const Example::PluginComparison comparison {
+            shading ? LC_SHADING_PLUGIN : LC_DISTORTION_PLUGIN, shading, root + plate,
+            root + "/plate/" + Example::ExampleClip::clipFileName, root + result
+        };
+        const double difference = comparison.largestDifference();
+        agree = agree && difference <= allowedSteps;
+        std::printf("  %s plug-in: largest difference from lenscorrect %.2f of 32768 steps%s\n",
+            name.c_str(), difference, difference <= allowedSteps ? "" : "  (more than 2)");
+    }
+    return agree;
+}
+#endif
+
 int run(const Settings& settings)
 {
     Example::ExampleClip clip;
@@ -190,10 +233,14 @@ int run(const Settings& settings)
             clip.firstFrame + int(frame), psnr, share * 100.0,
             psnr < requiredPsnr ? "  (below 40 dB)" : "");
     }
+    bool pluginsAgree = true;
+#if defined(LC_SHADING_PLUGIN)
+    pluginsAgree = comparePlugins(settings, shown);
+#endif
     std::printf("\nWorst frame: %.1f dB (at least %.0f dB expected). Preview of frame %d: %s\n"
                 "Total: %.1f s\n",
         worst, requiredPsnr, shown, (root + "/preview.png").c_str(), seconds(start));
-    return worst >= requiredPsnr ? 0 : 1;
+    return worst >= requiredPsnr && pluginsAgree ? 0 : 1;
 }
 
 } // namespace
