@@ -579,6 +579,14 @@ namespace
         const OIIO::ImageSpec& spec = clip.firstSpec();
         picture = { uint32_t(std::max(spec.width, 0)), uint32_t(std::max(spec.height, 0)) };
         FrameGeometry::checkFrameSize(picture, "input frame");
+        if (options.sizeWithoutOverscan
+            && (options.sizeWithoutOverscan->width > picture.width
+                || options.sizeWithoutOverscan->height > picture.height))
+        {
+            throw Failure("The picture without overscan is larger than the plate.",
+                "Size Without Overscan: " + sizeText(*options.sizeWithoutOverscan)
+                    + " px\nPlate: " + sizeText(picture) + " px");
+        }
         plateFormat = clip.formatName();
         dataType = options.dataType.empty() ? OIIO::TypeUnknown : OIIO::TypeDesc(options.dataType);
         firstFrame = options.firstFrame.value_or(clip.frames().front().number);

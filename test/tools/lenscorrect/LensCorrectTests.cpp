@@ -423,6 +423,9 @@ TEST_F(LensCorrect, BadInputGivesAClearMessageAndNoOutput)
             "Correction file could not be parsed" },
         { { path("ok/p.####.exr"), "-o", path("out/p.####.xyz") }, lensFile,
             "No image format is known for the output's file name extension." },
+        { { path("ok/p.####.exr"), "--size-without-overscan", "70:36", "-o",
+              path("out/p.####.exr") },
+            lensFile, "The picture without overscan is larger than the plate." },
         { { path("missing/p.####.exr"), "-o", path("out/p.####.exr") }, lensFile,
             "The directory of the image sequence cannot be read." },
     };
