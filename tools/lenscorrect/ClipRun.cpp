@@ -28,8 +28,9 @@ namespace LensCorrect
 namespace
 {
 
-    // Two frames between each pair of threads keep all three busy without holding much memory.
-    constexpr size_t queueDepth = 2;
+    // Two frames between each pair of threads keep all three busy without holding much memory;
+    // beyond twice 2160p one, since a frame then takes a quarter GiB or more per buffer.
+    size_t queueDepth(Size picture) { return picture.pixels() > uint64_t(2) * 3840 * 2160 ? 1 : 2; }
 
     /// One frame to process and where its results go.
     struct Job
@@ -649,8 +650,8 @@ namespace
             progress->frameDone(number, "exists, skipped");
         }
 
-        BoundedQueue<Decoded> decoded(queueDepth);
-        BoundedQueue<Rendered> rendered(queueDepth);
+        BoundedQueue<Decoded> decoded(queueDepth(picture));
+        BoundedQueue<Rendered> rendered(queueDepth(picture));
         std::thread reader(
             [&]
             {
