@@ -70,6 +70,12 @@ struct FormatCase
     float tolerance; ///< Linear light, after two trips through the file's encoding.
 };
 
+void PrintTo(const FormatCase& format, std::ostream* stream)
+{
+    *stream << format.extension << " " << OIIO::TypeDesc(format.type).c_str() << " "
+            << format.channels << " channels";
+}
+
 class LensCorrectFormats : public LensCorrect, public ::testing::WithParamInterface<FormatCase>
 {
 };
