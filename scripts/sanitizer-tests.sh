@@ -14,13 +14,14 @@ case "$kind" in
       -DLC_BUILD_BENCHMARKS=OFF > /dev/null
     cmake --build "$dir" -j "$jobs"
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
-    export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
+    # use_tls=0: on this glibc, LeakSanitizer's exit-time scan reads a garbage dynamic-TLS entry
+    # of the main thread in some processes and its tracer crashes ("Tracer caught signal 11",
+    # "DTLS 8 at 0x...886"), failing a test that passed. Thread-local storage is then not scanned
+    # as roots; heap, stacks and globals still are.
+    export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0:use_tls=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     # Every test, whatever loads what: plug-ins built here carry the same instrumentation.
-    # LeakSanitizer's exit-time scan now and then crashes in its own tracer ("Tracer caught
-    # signal 11") while the OpenCL runtime's worker threads are still alive; a test that fails
-    # gets one more run, so a real report, which repeats, still fails the suite.
-    JOBS=$jobs ./scripts/run-tests.sh "$dir" --timeout 900 --repeat until-pass:2
+    JOBS=$jobs ./scripts/run-tests.sh "$dir" --timeout 900
     ;;
   tsan)
     dir=build-tsan
