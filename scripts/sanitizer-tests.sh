@@ -14,11 +14,7 @@ case "$kind" in
       -DLC_BUILD_BENCHMARKS=OFF > /dev/null
     cmake --build "$dir" -j "$jobs"
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
-    # use_tls=0: on this glibc, LeakSanitizer's exit-time scan reads a garbage dynamic-TLS entry
-    # of the main thread in some processes and its tracer crashes ("Tracer caught signal 11",
-    # "DTLS 8 at 0x...886"), failing a test that passed. Thread-local storage is then not scanned
-    # as roots; heap, stacks and globals still are.
-    export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0:use_tls=0"
+    export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     # Every test, whatever loads what: plug-ins built here carry the same instrumentation.
     JOBS=$jobs ./scripts/run-tests.sh "$dir" --timeout 900
