@@ -104,6 +104,12 @@ EXIT STATUS
         return pair;
     }
 
+    Size readSize(const std::string& text)
+    {
+        const auto pair = readPair<uint32_t>(text);
+        return Size { pair.first, pair.second };
+    }
+
 } // namespace
 
 CommandLine parseCommandLine(
@@ -169,12 +175,7 @@ CommandLine parseCommandLine(
         ->type_name("W:H")
         ->group(lens);
     app.add_option_function<std::string>(
-           "--resolution",
-           [&](const std::string& text)
-           {
-               const auto pair = readPair<uint32_t>(text);
-               options.resolution = Size { pair.first, pair.second };
-           },
+           "--resolution", [&](const std::string& text) { options.resolution = readSize(text); },
            "Manual format: clip resolution in pixels")
         ->type_name("W:H")
         ->group(lens);
@@ -186,11 +187,7 @@ CommandLine parseCommandLine(
         ->group(lens);
     app.add_option_function<std::string>(
            "--size-without-overscan",
-           [&](const std::string& text)
-           {
-               const auto pair = readPair<uint32_t>(text);
-               options.sizeWithoutOverscan = Size { pair.first, pair.second };
-           },
+           [&](const std::string& text) { options.sizeWithoutOverscan = readSize(text); },
            "The picture without the plate's overscan margin")
         ->type_name("W:H")
         ->group(lens);

@@ -35,9 +35,9 @@ namespace FrameWriter
     OIIO::ImageSpec mapSpec(
         const OIIO::ImageSpec& plate, const Window& dataWindow, const std::string& path);
 
-    /// Writes interleaved float pixels of spec.nchannels channels covering the spec's data
-    /// window, `pixelStride` bytes from one pixel to the next (default: the channels' size).
-    /// Throws Failure; nothing is left under `path` or a temporary name then.
+    /// Writes interleaved float pixels, as many channels as the image description names, covering
+    /// its data window, `pixelStride` bytes from one pixel to the next (default: the channels'
+    /// size). Throws Failure; nothing is left under `path` or a temporary name then.
     void write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels,
         OIIO::stride_t pixelStride = OIIO::AutoStride);
 
