@@ -1,0 +1,24 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#pragma once
+
+#include <optional>
+
+#include "lenscorrect/CommandLineDataSource.h"
+#include "lenscorrect/Options.h"
+
+namespace LensCorrect
+{
+
+/// The recording format typed as options, completed as the plug-ins' recording format controls
+/// complete it: a missing side of the image area follows the resolution's aspect ratio, and the
+/// image diameter (unless given) is the area's diagonal. None when no such option is set; throws
+/// Failure when the options give only part of one.
+std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat(
+    const Options& options);
+
+/// Where the library finds the lens data: the named correction file, and the clip file whose
+/// name it must carry (--clip or the input, renamed by --clip-name).
+ClipIdentity clipIdentity(const Options& options);
+
+} // namespace LensCorrect
