@@ -4,22 +4,22 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
+#include <cstdio>
 #include <filesystem>
-#include <map>
-#include <mutex>
-#include <set>
-#include <thread>
 
-#include "lenscorrect/BoundedQueue.h"
+#include "lenscorrect/Canvas.h"
+#include "lenscorrect/ClipLensData.h"
 #include "lenscorrect/ClipSettings.h"
 #include "lenscorrect/Failure.h"
-#include "lenscorrect/FrameList.h"
-#include "lenscorrect/FramePattern.h"
+#include "lenscorrect/FrameMapping.h"
+#include "lenscorrect/FramePipeline.h"
 #include "lenscorrect/FrameWriter.h"
+#include "lenscorrect/JobPlan.h"
+#include "lenscorrect/MappingListing.h"
+#include "lenscorrect/PlateIdentity.h"
+#include "lenscorrect/PlateMetadata.h"
 #include "lenscorrect/PlateReader.h"
 #include "lenscorrect/Preview.h"
-#include "lenscorrect/Progress.h"
 
 namespace fs = std::filesystem;
 
@@ -32,17 +32,6 @@ namespace
     // Two frames between each pair of threads keep all three busy without holding much memory;
     // beyond twice 2160p one, since a frame then takes a quarter GiB or more per buffer.
     size_t queueDepth(Size picture) { return picture.pixels() > uint64_t(2) * 3840 * 2160 ? 1 : 2; }
-
-    /// One frame to process and where its results go.
-    struct Job
-    {
-        InputFrame frame;
-        int64_t clipFrame = 0; ///< May be negative: before the clip's first frame.
-        std::string output;
-        std::string stMap;
-        std::string gainMap;
-        bool preview = false;
-    };
 
     struct Decoded
     {
@@ -60,57 +49,16 @@ namespace
         std::vector<RgbaImage> groups;
         std::optional<RgbaImage> stMap;
         std::optional<RgbaImage> gainMap;
+        Provenance provenance;
         std::optional<Failure> failure;
     };
-
-    /// "1001, 1003-1005": the numbers (ascending) as ranges, cut short after 20.
-    std::string rangesText(const std::vector<std::pair<int, int>>& ranges)
-    {
-        std::string text;
-        for (size_t i = 0; i < ranges.size(); ++i)
-        {
-            if (i == 20)
-            {
-                return text + " and " + std::to_string(ranges.size() - i) + " more ranges";
-            }
-            text += (i ? ", " : "") + std::to_string(ranges[i].first);
-            if (ranges[i].second != ranges[i].first)
-            {
-                text += "-" + std::to_string(ranges[i].second);
-            }
-        }
-        return text;
-    }
-
-    std::vector<std::pair<int, int>> ranges(std::vector<int> numbers)
-    {
-        std::sort(numbers.begin(), numbers.end());
-        std::vector<std::pair<int, int>> result;
-        for (const int number : numbers)
-        {
-            if (!result.empty() && int64_t(result.back().second) + 1 == number)
-            {
-                result.back().second = number;
-            }
-            else
-            {
-                result.emplace_back(number, number);
-            }
-        }
-        return result;
-    }
-
-    std::string canonical(const std::string& path)
-    {
-        std::error_code ignored;
-        const fs::path canonicalPath = fs::weakly_canonical(fs::absolute(path), ignored);
-        return canonicalPath.empty() ? path : canonicalPath.string();
-    }
 
     std::string sizeText(Size size)
     {
         return std::to_string(size.width) + "x" + std::to_string(size.height);
     }
+
+    std::string fileName(const std::string& path) { return fs::path(path).filename().string(); }
 
     /// One run over one clip.
     class Run
@@ -119,9 +67,9 @@ namespace
         Run(const Options& options, std::ostream& messages, bool terminal,
             const std::atomic<bool>& stop)
             : options(options)
-            , messages(messages)
             , terminal(terminal)
             , stop(stop)
+            , report(messages, options.keepGoing)
         {
         }
 
@@ -129,67 +77,34 @@ namespace
 
     private:
         void checkOptions() const;
-        std::vector<Job> plan(const InputClip& clip);
-        void checkOutputs(const InputClip& clip, const std::vector<Job>& jobs) const;
-        void sizeFrames(const InputClip& clip, const std::vector<Job>& jobs);
+        void identifyClip(const InputClip& clip);
+        ExitStatus dryRun(const std::vector<Job>& jobs);
         Rendered render(Decoded& decoded);
         void write(Rendered& rendered);
-        void fail(int number, const Failure& failure);
-        void say(const std::string& text);
+        ExitStatus process(const InputClip& clip, std::vector<Job>& jobs);
 
         const Options& options;
-        std::ostream& messages;
         const bool terminal;
         const std::atomic<bool>& stop;
+        RunReport report;
 
-        int firstFrame = 0;
         Size picture;
-        Size canvas;
         OIIO::TypeDesc dataType;
         std::string plateFormat;
+        std::optional<Size> withoutOverscan;
+        std::optional<PlateMetadata> plate;
+        ClipName clipName;
+        ClipIdentity identity;
+        std::unique_ptr<ClipLensData> lensData;
+        std::optional<FrameMapping> mapping;
         std::unique_ptr<FrameCorrector> corrector;
+        std::optional<Canvas> canvas;
         std::unique_ptr<ColorConversion> colour;
         std::unique_ptr<ChannelLayout> layout;
-        std::unique_ptr<Progress> progress;
-        std::map<int, Size> renderSizes;
-        std::map<int, Failure> sizeFailures;
         std::optional<RgbaImage> previewBefore;
         std::optional<RgbaImage> previewAfter;
-
-        std::mutex failureMutex;
-        std::vector<int> failedFrames;
-        std::atomic<bool> halt { false };
         std::atomic<size_t> written { 0 };
     };
-
-    void Run::say(const std::string& text)
-    {
-        if (progress)
-        {
-            progress->message(text);
-        }
-        else
-        {
-            messages << text << (text.empty() || text.back() != '\n' ? "\n" : "") << std::flush;
-        }
-    }
-
-    void Run::fail(int number, const Failure& failure)
-    {
-        {
-            std::lock_guard<std::mutex> lock(failureMutex);
-            failedFrames.push_back(number);
-        }
-        if (progress)
-        {
-            progress->frameFailed();
-        }
-        say("lenscorrect: frame " + std::to_string(number) + ": " + failure.detailed());
-        if (!options.keepGoing)
-        {
-            halt = true;
-        }
-    }
 
     void Run::checkOptions() const
     {
@@ -199,7 +114,7 @@ namespace
                 "Hint: add --shading remove|add, --distortion undistort|distort, or both");
         }
         if (options.output.empty() && options.stMap.empty() && options.gainMap.empty()
-            && options.preview.empty())
+            && options.preview.empty() && !options.dryRun)
         {
             throw Failure("No output was asked for.",
                 "Hint: add -o PATTERN, --stmap PATTERN, --gain-map PATTERN or --preview FILE");
@@ -219,237 +134,65 @@ namespace
         }
     }
 
-    std::vector<Job> Run::plan(const InputClip& clip)
+    /// Which clip the plate is, from the options and the plate's own metadata, and its lens data.
+    void Run::identifyClip(const InputClip& clip)
     {
-        std::map<int, const InputFrame*> byNumber;
-        for (const InputFrame& frame : clip.frames())
+        CorrectionData::Header named {};
+        if (!options.correctionFile.empty())
         {
-            byNumber.emplace(frame.number, &frame);
+            named = ClipLensData::headerOfFile(options.correctionFile);
         }
-        std::vector<int> numbers;
-        std::vector<int> missing;
-        if (options.frames.empty())
+        plate.emplace(clip,
+            PlateMetadata::clipNameAttributes(
+                named.cameraManufacturer, PlateMetadata::containerName(clip)));
+        clipName = plateClipName(options, clip, *plate);
+        if (!options.correctionFile.empty())
         {
-            for (const InputFrame& frame : clip.frames())
-            {
-                numbers.push_back(frame.number);
-            }
-            for (const auto& [first, last] : clip.missingFrames())
-            {
-                for (int64_t number = first;
-                     number <= last && missing.size() <= maximumFrameListSize; ++number)
-                {
-                    missing.push_back(int(number));
-                }
-            }
+            checkClipNameAgainstCorrectionFile(
+                clipName, options.correctionFile, named.clipName, named.videoFileName);
         }
-        else
-        {
-            for (const int number : parseFrameList(options.frames))
-            {
-                (byNumber.count(number) ? numbers : missing).push_back(number);
-            }
-        }
-        if (!missing.empty())
-        {
-            const Failure failure("Frames of the input sequence are missing.",
-                "Input: \"" + clip.name() + "\"\nMissing Frames: " + rangesText(ranges(missing)));
-            if (!options.keepGoing)
-            {
-                throw failure;
-            }
-            say("lenscorrect: " + failure.detailed());
-            std::lock_guard<std::mutex> lock(failureMutex);
-            failedFrames.insert(failedFrames.end(), missing.begin(), missing.end());
-        }
-
-        // One pattern per kind of output; none where that output is not wanted.
-        struct Destination
-        {
-            const char* name;
-            const std::string& text;
-            std::optional<FramePattern> pattern;
-        };
-        Destination destinations[] = { { "output", options.output, {} },
-            { "--stmap", options.stMap, {} }, { "--gain-map", options.gainMap, {} } };
-        for (Destination& destination : destinations)
-        {
-            if (destination.text.empty())
-            {
-                continue;
-            }
-            destination.pattern.emplace(destination.text);
-            if (numbers.size() > 1 && !destination.pattern->hasFrameField())
-            {
-                throw Failure(std::string("The ") + destination.name
-                        + " pattern has no frame number field, so every frame would overwrite "
-                          "the last.",
-                    "Pattern: \"" + destination.text
-                        + "\"\nFrames: " + std::to_string(numbers.size())
-                        + "\nHint: write the frame number as #### or %04d");
-            }
-        }
-        const auto path = [&](const Destination& destination, int number)
-        { return destination.pattern ? destination.pattern->path(number) : std::string(); };
-
-        const int previewFrame
-            = options.previewFrame.value_or(numbers.empty() ? 0 : numbers.front());
-        if (!options.preview.empty() && !byNumber.count(previewFrame))
-        {
-            throw Failure("The preview frame is not a frame of the input.",
-                "Preview Frame: " + std::to_string(previewFrame));
-        }
-        std::vector<Job> jobs;
-        for (const int number : numbers)
-        {
-            Job job;
-            job.frame = *byNumber.at(number);
-            job.clipFrame = int64_t(number) - firstFrame;
-            job.output = path(destinations[0], number);
-            job.stMap = path(destinations[1], number);
-            job.gainMap = path(destinations[2], number);
-            job.preview = !options.preview.empty() && number == previewFrame;
-            jobs.push_back(job);
-        }
-        return jobs;
+        Options clipOptions = options;
+        clipOptions.clipName = clipName.name;
+        identity = clipIdentity(clipOptions);
     }
 
-    void Run::checkOutputs(const InputClip& clip, const std::vector<Job>& jobs) const
+    ExitStatus Run::dryRun(const std::vector<Job>& jobs)
     {
-        std::set<std::string> inputs;
-        for (const std::string& file : clip.files())
+        const MappingListing listing(jobs, *plate, *lensData);
+        for (const std::string& line : listing.frameLines())
         {
-            inputs.insert(canonical(file));
+            report.say(line);
         }
-        const auto check = [&](const std::string& path)
-        {
-            if (path.empty())
-            {
-                return;
-            }
-            std::error_code ignored;
-            bool same = inputs.count(canonical(path)) > 0;
-            for (auto input = inputs.begin();
-                 !same && fs::exists(path, ignored) && input != inputs.end(); ++input)
-            {
-                same = fs::equivalent(path, *input, ignored);
-            }
-            if (same)
-            {
-                throw Failure("The output would overwrite an input file; the input is never "
-                              "overwritten.",
-                    "Output: \"" + path + "\"");
-            }
-        };
-        std::set<std::string> outputs;
-        for (const Job& job : jobs)
-        {
-            for (const std::string* path : { &job.output, &job.stMap, &job.gainMap })
-            {
-                check(*path);
-                if (!path->empty() && !outputs.insert(canonical(*path)).second)
-                {
-                    throw Failure("Two outputs of the run would be written to the same file.",
-                        "Output: \"" + *path + "\"");
-                }
-            }
-        }
-        check(options.preview);
-        if (!jobs.empty())
-        {
-            for (const std::string* path : { &jobs.front().output, &jobs.front().stMap,
-                     &jobs.front().gainMap, &options.preview })
-            {
-                if (path->empty())
-                {
-                    continue;
-                }
-                FrameWriter::formatForPath(*path);
-                const fs::path directory = fs::absolute(*path).parent_path();
-                std::error_code error;
-                fs::create_directories(directory, error);
-                if (error)
-                {
-                    throw Failure("The output directory cannot be created.",
-                        "Directory: \"" + directory.string() + "\"\nReason: " + error.message());
-                }
-            }
-        }
-    }
-
-    void Run::sizeFrames(const InputClip& clip, const std::vector<Job>& jobs)
-    {
-        canvas = picture;
-        if (!options.distortion)
-        {
-            return;
-        }
-        // Without --keep-size every output frame gets the largest size of the whole clip, so
-        // that a sequence has one size and the chunks of a split run agree.
-        std::set<int> wanted;
-        for (const Job& job : jobs)
-        {
-            wanted.insert(job.frame.number);
-        }
-        for (const InputFrame& frame : clip.frames())
-        {
-            const int64_t clipFrame = int64_t(frame.number) - firstFrame;
-            const bool isJob = wanted.count(frame.number) > 0;
-            if (clipFrame < 0 || clipFrame > UINT32_MAX || (options.keepSize && !isJob))
-            {
-                continue;
-            }
-            try
-            {
-                const Size size = corrector->renderSize(uint32_t(clipFrame));
-                renderSizes.emplace(frame.number, size);
-                canvas = FrameGeometry::renderSize(canvas, size);
-            }
-            catch (const Failure& failure)
-            {
-                if (isJob)
-                {
-                    sizeFailures.emplace(frame.number, failure);
-                }
-            }
-        }
-        FrameGeometry::checkFrameSize(canvas, "enlarged output frame");
+        report.say(std::string("lenscorrect: dry run, nothing written; ")
+            + (listing.complete() ? "every frame finds its lens data"
+                                  : "some frames find no lens data"));
+        return listing.complete() && report.failedFrames().empty() ? succeeded : failed;
     }
 
     Rendered Run::render(Decoded& decoded)
     {
-        Rendered rendered { decoded.job, {}, {}, {}, {}, {}, {}, decoded.failure };
+        Rendered rendered { decoded.job, {}, {}, {}, {}, {}, {}, {}, decoded.failure };
         if (rendered.failure)
         {
             return rendered;
         }
         const Job& job = decoded.job;
-        const int number = job.frame.number;
         try
         {
-            if (job.clipFrame < 0 || job.clipFrame > UINT32_MAX)
+            if (!job.lens.key)
             {
-                throw Failure("The frame lies before the clip's first frame.",
-                    "Frame: " + std::to_string(number) + "\nFirst Frame: "
-                        + std::to_string(firstFrame) + "\nHint: set --first-frame");
+                throw *job.lens.failure;
             }
-            const auto sizeFailure = sizeFailures.find(number);
-            if (sizeFailure != sizeFailures.end())
-            {
-                throw sizeFailure->second;
-            }
-            const uint32_t clipFrame = uint32_t(job.clipFrame);
-            const auto known = renderSizes.find(number);
-            const Size renderSize
-                = known != renderSizes.end() ? known->second : corrector->renderSize(clipFrame);
+            const LensDataKey& key = *job.lens.key;
+            const Size renderSize = canvas->renderSize(job, *corrector);
+            const Size outputSize = options.keepSize ? picture : canvas->size();
 
             Plate& plate = *decoded.plate;
             rendered.plateSpec = plate.spec;
             rendered.pictureWindow = { plate.spec.x, plate.spec.y, picture };
-            const Size outputSize = options.keepSize ? picture : canvas;
             rendered.window = options.keepSize
                 ? rendered.pictureWindow
-                : FrameGeometry::canvasWindow(rendered.pictureWindow, canvas);
+                : FrameGeometry::canvasWindow(rendered.pictureWindow, outputSize);
             const auto place = [&](RgbaImage image)
             {
                 if (image.size == outputSize)
@@ -465,23 +208,28 @@ namespace
             {
                 for (const RgbaImage& group : plate.groups)
                 {
-                    rendered.groups.push_back(
-                        place(corrector->correct(clipFrame, renderSize, group)));
+                    rendered.groups.push_back(place(corrector->correct(key, renderSize, group)));
                 }
             }
             if (!job.stMap.empty())
             {
-                rendered.stMap = place(corrector->stMap(clipFrame, renderSize));
+                rendered.stMap = place(corrector->stMap(key, renderSize));
             }
             if (!job.gainMap.empty())
             {
-                rendered.gainMap = corrector->gainMap(clipFrame);
+                rendered.gainMap = corrector->gainMap(key);
             }
             if (job.preview)
             {
                 previewBefore = plate.groups.front();
                 previewAfter = rendered.groups.front();
             }
+            // The record the library used, found by the same rule.
+            const CorrectionData::Frame record = lensData->frame(key);
+            rendered.provenance = { fileName(lensData->correctionFilePath()),
+                clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name,
+                std::to_string(record.frameNumber), record.timecode, options.shading,
+                options.distortion, "frame" };
         }
         catch (const Failure& failure)
         {
@@ -498,67 +246,36 @@ namespace
     void Run::write(Rendered& rendered)
     {
         const Job& job = rendered.job;
+        Provenance provenance = rendered.provenance;
         if (!job.output.empty())
         {
             FrameWriter::writeFrame(job.output, rendered.plateSpec, plateFormat, rendered.window,
-                dataType, rendered.groups, *colour, *layout);
+                dataType, rendered.groups, *colour, *layout, provenance);
         }
         if (rendered.stMap)
         {
+            provenance.what = "ST-map";
             FrameWriter::write(job.stMap,
-                FrameWriter::mapSpec(rendered.plateSpec, rendered.window, job.stMap),
+                FrameWriter::mapSpec(rendered.plateSpec, rendered.window, job.stMap, provenance),
                 rendered.stMap->pixels.data());
         }
         if (rendered.gainMap)
         {
+            provenance.what = "gain map";
             FrameWriter::write(job.gainMap,
-                FrameWriter::mapSpec(rendered.plateSpec, rendered.pictureWindow, job.gainMap),
+                FrameWriter::mapSpec(
+                    rendered.plateSpec, rendered.pictureWindow, job.gainMap, provenance),
                 rendered.gainMap->pixels.data());
         }
     }
 
-    ExitStatus Run::execute()
+    /// Reads, corrects and writes the jobs on three threads.
+    ExitStatus Run::process(const InputClip& clip, std::vector<Job>& jobs)
     {
-        const auto start = std::chrono::steady_clock::now();
-        checkOptions();
-        const InputClip clip(options.input);
-        const OIIO::ImageSpec& spec = clip.firstSpec();
-        picture = { uint32_t(std::max(spec.width, 0)), uint32_t(std::max(spec.height, 0)) };
-        FrameGeometry::checkFrameSize(picture, "input frame");
-        if (options.sizeWithoutOverscan
-            && (options.sizeWithoutOverscan->width > picture.width
-                || options.sizeWithoutOverscan->height > picture.height))
-        {
-            throw Failure("The picture without overscan is larger than the plate.",
-                "Size Without Overscan: " + sizeText(*options.sizeWithoutOverscan)
-                    + " px\nPlate: " + sizeText(picture) + " px");
-        }
-        plateFormat = clip.formatName();
-        dataType = options.dataType.empty() ? OIIO::TypeUnknown : OIIO::TypeDesc(options.dataType);
-        firstFrame = options.firstFrame.value_or(clip.frames().front().number);
-
-        std::vector<Job> jobs = plan(clip);
-        checkOutputs(clip, jobs);
-        colour = std::make_unique<ColorConversion>(spec, options.colorSpace);
-        layout = std::make_unique<ChannelLayout>(spec);
-
-        LensSettings settings;
-        settings.shading = options.shading;
-        settings.distortion = options.distortion;
-        settings.identity = clipIdentity(options);
-        settings.manualRecordingFormat = manualRecordingFormat(options);
-        settings.framesPerSecond = options.framesPerSecond;
-        settings.startTimecode = options.startTimecode;
-        settings.sizeWithoutOverscan = options.sizeWithoutOverscan;
-        corrector = std::make_unique<FrameCorrector>(settings, picture);
-        corrector->checkLensData();
-        sizeFrames(clip, jobs);
-
         // Frames already complete under --skip-existing are done; the preview frame is still
         // rendered (without being written again) when it is among them.
         std::vector<Job> work;
-        size_t skipped = 0;
-        std::vector<int> skippedNumbers;
+        std::vector<int> skipped;
         for (Job& job : jobs)
         {
             std::error_code ignored;
@@ -567,8 +284,7 @@ namespace
             if (options.skipExisting && exists(job.output) && exists(job.stMap)
                 && exists(job.gainMap))
             {
-                ++skipped;
-                skippedNumbers.push_back(job.frame.number);
+                skipped.push_back(job.frame.number);
                 if (!job.preview)
                 {
                     continue;
@@ -580,145 +296,184 @@ namespace
             work.push_back(job);
         }
 
+        const OIIO::ImageSpec& spec = clip.firstSpec();
         if (!options.quiet)
         {
-            say("lenscorrect: " + std::to_string(jobs.size()) + " frame"
+            report.say("lenscorrect: " + std::to_string(jobs.size()) + " frame"
                 + (jobs.size() == 1 ? "" : "s") + " of \"" + clip.name() + "\" ("
                 + sizeText(picture) + ", " + std::to_string(spec.nchannels) + " channels, "
                 + spec.format.c_str() + ", " + colour->colorSpace() + "), output "
-                + sizeText(options.keepSize ? picture : canvas)
-                + (skipped ? ", " + std::to_string(skipped) + " already written" : ""));
+                + sizeText(options.keepSize ? picture : canvas->size())
+                + (skipped.empty() ? ""
+                                   : ", " + std::to_string(skipped.size()) + " already written"));
+            for (const std::string& line : MappingListing(jobs, *plate, *lensData).summaryLines())
+            {
+                report.say("lenscorrect: " + line);
+            }
         }
-        progress = std::make_unique<Progress>(messages, jobs.size(), terminal, options.quiet);
-        for (const int number : skippedNumbers)
+        report.startProgress(jobs.size(), terminal, options.quiet);
+        for (const int number : skipped)
         {
-            progress->frameDone(number, "exists, skipped");
+            report.progress().frameDone(number, "exists, skipped");
         }
 
-        BoundedQueue<Decoded> decoded(queueDepth(picture));
-        BoundedQueue<Rendered> rendered(queueDepth(picture));
-        std::thread reader(
-            [&]
-            {
-                PlateReader plates(clip, *colour, *layout);
-                for (const Job& job : work)
-                {
-                    if (halt || stop)
-                    {
-                        break;
-                    }
-                    Decoded item { job, {}, {} };
-                    try
-                    {
-                        item.plate = plates.read(job.frame);
-                    }
-                    catch (const Failure& failure)
-                    {
-                        item.failure = failure;
-                    }
-                    catch (const std::exception& exception)
-                    {
-                        item.failure = Failure("The frame cannot be read.",
-                            "Path: \"" + job.frame.path + "\"\nReason: " + exception.what());
-                    }
-                    if (!decoded.push(std::move(item)))
-                    {
-                        break;
-                    }
-                }
-                decoded.close();
-            });
-        std::thread writer(
-            [&]
-            {
-                while (std::optional<Rendered> item = rendered.pop())
-                {
-                    const bool wasSkipped = item->job.output.empty() && item->job.stMap.empty()
-                        && item->job.gainMap.empty();
-                    if (halt)
-                    {
-                        continue;
-                    }
-                    if (item->failure)
-                    {
-                        fail(item->job.frame.number, *item->failure);
-                        continue;
-                    }
-                    try
-                    {
-                        write(*item);
-                        if (!wasSkipped)
-                        {
-                            ++written;
-                            progress->frameDone(item->job.frame.number,
-                                item->job.output.empty() ? "maps written" : item->job.output);
-                        }
-                    }
-                    catch (const std::exception& exception)
-                    {
-                        const Failure* failure = dynamic_cast<const Failure*>(&exception);
-                        fail(item->job.frame.number,
-                            failure ? *failure
-                                    : Failure("The frame cannot be written.",
-                                        std::string("Reason: ") + exception.what()));
-                    }
-                }
-            });
-        while (std::optional<Decoded> item = decoded.pop())
+        PlateReader plates(clip, *colour, *layout);
+        FramePipeline<Job, Decoded, Rendered> pipeline(queueDepth(picture));
+        typename FramePipeline<Job, Decoded, Rendered>::Stages stages;
+        stages.keepReading = [&] { return !report.halted() && !stop; };
+        stages.read = [&](const Job& job)
         {
-            if (halt)
+            Decoded item { job, {}, {} };
+            try
             {
-                break;
+                item.plate = plates.read(job.frame);
             }
-            Rendered result = render(*item);
-            const bool frameFailed = result.failure.has_value();
-            if (!rendered.push(std::move(result)) || (frameFailed && !options.keepGoing))
+            catch (const Failure& failure)
             {
-                break;
+                item.failure = failure;
             }
-        }
-        decoded.close();
-        rendered.close();
-        reader.join();
-        writer.join();
-        progress->finish();
+            catch (const std::exception& exception)
+            {
+                item.failure = Failure("The frame cannot be read.",
+                    "Path: \"" + job.frame.path + "\"\nReason: " + exception.what());
+            }
+            return item;
+        };
+        stages.keepRendering = [&] { return !report.halted(); };
+        stages.render = [&](Decoded& item) { return render(item); };
+        stages.isLast
+            = [&](const Rendered& item) { return item.failure.has_value() && !options.keepGoing; };
+        stages.write = [&](Rendered& item)
+        {
+            const bool wasSkipped
+                = item.job.output.empty() && item.job.stMap.empty() && item.job.gainMap.empty();
+            if (report.halted())
+            {
+                return;
+            }
+            if (item.failure)
+            {
+                report.fail(item.job.frame.number, *item.failure);
+                return;
+            }
+            try
+            {
+                write(item);
+                if (!wasSkipped)
+                {
+                    ++written;
+                    report.progress().frameDone(item.job.frame.number,
+                        item.job.output.empty() ? "maps written" : item.job.output);
+                }
+            }
+            catch (const std::exception& exception)
+            {
+                const Failure* failure = dynamic_cast<const Failure*>(&exception);
+                report.fail(item.job.frame.number,
+                    failure ? *failure
+                            : Failure("The frame cannot be written.",
+                                std::string("Reason: ") + exception.what()));
+            }
+        };
+        pipeline.run(work, stages);
+        report.progress().finish();
 
         if (previewBefore && previewAfter)
         {
             try
             {
                 writePreview(options.preview, *previewBefore, *previewAfter);
-                say("lenscorrect: preview of frame "
+                report.say("lenscorrect: preview of frame "
                     + std::to_string(options.previewFrame.value_or(jobs.front().frame.number))
                     + " written to " + options.preview);
             }
             catch (const Failure& failure)
             {
-                say("lenscorrect: " + failure.detailed());
-                failedFrames.push_back(jobs.front().frame.number);
+                report.say("lenscorrect: " + failure.detailed());
+                report.addFailed({ jobs.front().frame.number });
             }
         }
-
-        const double seconds
-            = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!failedFrames.empty())
+        if (stop && written + skipped.size() < jobs.size() && report.failedFrames().empty())
         {
-            say("lenscorrect: " + std::to_string(failedFrames.size()) + " frame"
-                + (failedFrames.size() == 1 ? "" : "s")
-                + " failed: " + rangesText(ranges(failedFrames)));
-            return failed;
-        }
-        if (stop && written + skipped < jobs.size())
-        {
-            say("lenscorrect: interrupted after " + std::to_string(written)
+            report.say("lenscorrect: interrupted after " + std::to_string(written)
                 + " frames; run again with --skip-existing to complete it");
             return interrupted;
         }
+        return succeeded;
+    }
+
+    ExitStatus Run::execute()
+    {
+        const auto start = std::chrono::steady_clock::now();
+        checkOptions();
+        const InputClip clip(options.input);
+        const OIIO::ImageSpec& spec = clip.firstSpec();
+        picture = { uint32_t(std::max(spec.width, 0)), uint32_t(std::max(spec.height, 0)) };
+        FrameGeometry::checkFrameSize(picture, "input frame");
+        withoutOverscan = pictureWithoutOverscan(options, spec);
+        if (withoutOverscan
+            && (withoutOverscan->width > picture.width || withoutOverscan->height > picture.height))
+        {
+            throw Failure("The picture without overscan is larger than the plate.",
+                "Size Without Overscan: " + sizeText(*withoutOverscan)
+                    + " px\nPlate: " + sizeText(picture) + " px");
+        }
+        plateFormat = clip.formatName();
+        dataType = options.dataType.empty() ? OIIO::TypeUnknown : OIIO::TypeDesc(options.dataType);
+
+        identifyClip(clip);
+        LensSettings settings;
+        settings.shading = options.shading;
+        settings.distortion = options.distortion;
+        settings.identity = identity;
+        settings.manualRecordingFormat = manualRecordingFormat(options);
+        settings.sizeWithoutOverscan = withoutOverscan;
+        corrector = std::make_unique<FrameCorrector>(settings, picture);
+        corrector->checkLensData();
+        lensData = std::make_unique<ClipLensData>(identity);
+        mapping.emplace(options, clip, *plate, lensData->header());
+        if (!options.quiet || options.dryRun)
+        {
+            report.say("lenscorrect: " + mapping->description());
+            report.say("lenscorrect: lens data " + lensData->correctionFilePath() + " for clip "
+                + (clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name)
+                + (clipName.fromPlate ? " (from " + clipName.source + ")" : "")
+                + (withoutOverscan && !options.sizeWithoutOverscan ? "; picture without overscan "
+                            + sizeText(*withoutOverscan) + " from the display window"
+                                                                   : ""));
+        }
+
+        std::vector<Job> jobs = planJobs(options, clip, *mapping, report);
+        if (options.dryRun)
+        {
+            return dryRun(jobs);
+        }
+        prepareOutputs(options, clip, jobs);
+        colour = std::make_unique<ColorConversion>(spec, options.colorSpace);
+        layout = std::make_unique<ChannelLayout>(spec);
+        canvas.emplace(
+            bool(options.distortion), options.keepSize, picture, clip, *mapping, jobs, *corrector);
+
+        const ExitStatus status = process(clip, jobs);
+        const std::vector<int> failedFrames = report.failedFrames();
+        if (!failedFrames.empty())
+        {
+            report.say("lenscorrect: " + std::to_string(failedFrames.size()) + " frame"
+                + (failedFrames.size() == 1 ? "" : "s")
+                + " failed: " + RunReport::rangesText(failedFrames));
+            return failed;
+        }
+        if (status != succeeded)
+        {
+            return status;
+        }
         if (!options.quiet)
         {
+            const double seconds
+                = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             char timing[64];
             std::snprintf(timing, sizeof(timing), " in %.1f s", seconds);
-            say("lenscorrect: " + std::to_string(written.load()) + " frame"
+            report.say("lenscorrect: " + std::to_string(written.load()) + " frame"
                 + (written == 1 ? "" : "s") + " written" + timing);
         }
         return succeeded;

@@ -151,16 +151,16 @@ CommandLine parseCommandLine(
     app.add_option("--clip", options.clip, "The clip's original file; default: the input")
         ->type_name("PATH")
         ->group(lens);
-    app.add_option(
-           "--clip-name", options.clipName, "The clip file name the correction file must carry")
+    app.add_option("--clip-name", options.clipName,
+           "The clip name the correction file must carry; default: the plate's")
         ->type_name("NAME")
         ->group(lens);
     app.add_option("--first-frame", options.firstFrame,
-           "Sequence number of the clip's frame 0; default: the first")
+           "Sequence number of the clip's frame 0; default: by timecode")
         ->type_name("N")
         ->group(lens);
     app.add_option("--fps", options.framesPerSecond,
-           "The clip's frame rate; default: unknown (no conversion)")
+           "The plate's frame rate; default: the file's, else the lens data's")
         ->type_name("RATE")
         ->check(CLI::NonNegativeNumber)
         ->group(lens);
@@ -204,6 +204,9 @@ CommandLine parseCommandLine(
     app.add_option("--data-type", options.dataType, "Output data type; default: the input's")
         ->type_name("TYPE")
         ->check(CLI::IsMember({ "uint8", "uint16", "half", "float" }))
+        ->group(frames);
+    app.add_flag("--dry-run", options.dryRun,
+           "List each frame's timecode and lens data record; write nothing")
         ->group(frames);
     app.add_flag("--skip-existing", options.skipExisting,
            "Leave frames whose outputs exist (resume a run)")

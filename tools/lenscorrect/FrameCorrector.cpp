@@ -65,7 +65,7 @@ void FrameCorrector::check(bool succeeded) const
 }
 
 void FrameCorrector::prepare(
-    uint32_t clipFrame, Size bufferSize, bool shading, bool shadingMap, bool distortion)
+    const LensDataKey& key, Size bufferSize, bool shading, bool shadingMap, bool distortion)
 {
     request->shadingReverse.reset();
     request->distortionReverse.reset();
@@ -81,10 +81,10 @@ void FrameCorrector::prepare(
 
     Core::FrameData& frame = request->frame;
     frame = {};
-    frame.frameNumber = clipFrame;
-    frame.framesPerSecond = settings.framesPerSecond;
-    const size_t length = std::min(settings.startTimecode.size(), sizeof(frame.startTimecode) - 1);
-    std::memcpy(frame.startTimecode, settings.startTimecode.data(), length);
+    frame.frameNumber = key.frameNumber;
+    frame.framesPerSecond = key.framesPerSecond;
+    const size_t length = std::min(key.startTimecode.size(), sizeof(frame.startTimecode) - 1);
+    std::memcpy(frame.startTimecode, key.startTimecode.data(), length);
     frame.width = bufferSize.width;
     frame.height = bufferSize.height;
     frame.overscan = overscanPercent(picture, settings.sizeWithoutOverscan);
@@ -92,20 +92,20 @@ void FrameCorrector::prepare(
 
 RecordingFormatDatabase::RecordingFormat FrameCorrector::checkLensData()
 {
-    prepare(0, picture, true, false, true);
+    prepare(key(0), picture, true, false, true);
     RecordingFormatDatabase::RecordingFormat format;
     check(core.recordingFormat(format));
     return format;
 }
 
-Size FrameCorrector::renderSize(uint32_t clipFrame)
+Size FrameCorrector::renderSize(const LensDataKey& frame)
 {
     if (!settings.distortion)
     {
         return picture;
     }
     // The library refuses a frame size for both corrections at once; shading keeps the size.
-    prepare(clipFrame, picture, false, false, true);
+    prepare(frame, picture, false, false, true);
     Size library = picture;
     check(core.frameSize(library.width, library.height));
     const Size size = FrameGeometry::renderSize(picture, library);
@@ -113,7 +113,8 @@ Size FrameCorrector::renderSize(uint32_t clipFrame)
     return size;
 }
 
-RgbaImage FrameCorrector::correct(uint32_t clipFrame, Size renderSize, const RgbaImage& pixels)
+RgbaImage FrameCorrector::correct(
+    const LensDataKey& frame, Size renderSize, const RgbaImage& pixels)
 {
     RgbaImage enlarged;
     if (renderSize != picture)
@@ -123,12 +124,12 @@ RgbaImage FrameCorrector::correct(uint32_t clipFrame, Size renderSize, const Rgb
     const RgbaImage& input = renderSize != picture ? enlarged : pixels;
     // The library writes every output pixel.
     RgbaImage output(renderSize, RgbaImage::Uninitialised {});
-    prepare(clipFrame, renderSize, true, false, true);
+    prepare(frame, renderSize, true, false, true);
     check(core.render(input.pixels.data(), output.pixels.data(), output.bytes()));
     return output;
 }
 
-RgbaImage FrameCorrector::stMap(uint32_t clipFrame, Size renderSize)
+RgbaImage FrameCorrector::stMap(const LensDataKey& frame, Size renderSize)
 {
     // Bilinear sampling reproduces a linear ramp exactly, so the distortion correction of a ramp
     // of plate coordinates is the map of where each output pixel comes from.
@@ -145,7 +146,7 @@ RgbaImage FrameCorrector::stMap(uint32_t clipFrame, Size renderSize)
     }
     const RgbaImage input = centredCopy(ramp, renderSize);
     RgbaImage map(renderSize, RgbaImage::Uninitialised {});
-    prepare(clipFrame, renderSize, false, false, true);
+    prepare(frame, renderSize, false, false, true);
     check(core.render(input.pixels.data(), map.pixels.data(), map.bytes()));
     // At the plate's edge part of the sample falls outside, where the ramp is zero: alpha holds
     // the share inside, so dividing by it leaves the average position of the samples inside.
@@ -160,10 +161,10 @@ RgbaImage FrameCorrector::stMap(uint32_t clipFrame, Size renderSize)
     return map;
 }
 
-RgbaImage FrameCorrector::gainMap(uint32_t clipFrame)
+RgbaImage FrameCorrector::gainMap(const LensDataKey& frame)
 {
     RgbaImage map(picture, RgbaImage::Uninitialised {});
-    prepare(clipFrame, picture, true, true, false);
+    prepare(frame, picture, true, true, false);
     check(core.render(nullptr, map.pixels.data(), map.bytes()));
     return map;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Core/Core.h"
+#include "lenscorrect/ClipLensData.h"
 #include "lenscorrect/CommandLineDataSource.h"
 #include "lenscorrect/FrameGeometry.h"
 #include "lenscorrect/RgbaImage.h"
@@ -34,9 +35,10 @@ struct LensSettings
     std::optional<DistortionMode> distortion;
     ClipIdentity identity;
     std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat;
-    /// The clip's rate; 0 for unknown (no conversion to the lens data's rate).
+    /// The clip's rate; 0 for unknown (no conversion to the lens data's rate). Only for the
+    /// calls that take a plain frame number.
     float framesPerSecond = 0.0f;
-    /// Timecode of the clip's frame 0; empty to look frames up by number.
+    /// Timecode of the clip's frame 0; empty to look frames up by number. As above.
     std::string startTimecode;
     /// The picture without its overscan margin, when the plate has one.
     std::optional<Size> sizeWithoutOverscan;
@@ -60,25 +62,41 @@ public:
     /// The buffer a frame is rendered in: the picture's size for shading, the library's
     /// enlarged size (never smaller than the picture) for distortion. With both corrections the
     /// distortion decides, since shading keeps the size.
-    Size renderSize(uint32_t clipFrame);
+    Size renderSize(const LensDataKey& frame);
+    Size renderSize(uint32_t clipFrame) { return renderSize(key(clipFrame)); }
 
     /// One frame corrected: `picture` (picture-sized) centred in a zeroed buffer of
     /// `renderSize`, which the library corrects (shading first, then distortion, when both).
-    RgbaImage correct(uint32_t clipFrame, Size renderSize, const RgbaImage& picture);
+    RgbaImage correct(const LensDataKey& frame, Size renderSize, const RgbaImage& picture);
+    RgbaImage correct(uint32_t clipFrame, Size renderSize, const RgbaImage& picture)
+    {
+        return correct(key(clipFrame), renderSize, picture);
+    }
 
     /// An ST-map of `renderSize`: for every output pixel the normalised position in the plate
     /// that the distortion correction takes it from, s = (x + 0.5) / width and
     /// t = 1 - (y + 0.5) / height (x, y counted from the plate's top left), in red and green; in
     /// alpha, the share of the sample that lies inside the plate (1 inside, 0 outside).
-    RgbaImage stMap(uint32_t clipFrame, Size renderSize);
+    RgbaImage stMap(const LensDataKey& frame, Size renderSize);
+    RgbaImage stMap(uint32_t clipFrame, Size renderSize)
+    {
+        return stMap(key(clipFrame), renderSize);
+    }
 
     /// The multiplier that the shading correction applies to each picture pixel, in all three
     /// colour channels, alpha 1.
-    RgbaImage gainMap(uint32_t clipFrame);
+    RgbaImage gainMap(const LensDataKey& frame);
+    RgbaImage gainMap(uint32_t clipFrame) { return gainMap(key(clipFrame)); }
+
+    /// Frame `clipFrame` of the clip at the settings' rate and start timecode.
+    LensDataKey key(uint32_t clipFrame) const
+    {
+        return { clipFrame, settings.framesPerSecond, settings.startTimecode };
+    }
 
 private:
     void prepare(
-        uint32_t clipFrame, Size bufferSize, bool shading, bool shadingMap, bool distortion);
+        const LensDataKey& frame, Size bufferSize, bool shading, bool shadingMap, bool distortion);
     void check(bool succeeded) const;
 
     const LensSettings settings;

@@ -147,8 +147,8 @@ OIIO::ImageSpec FrameWriter::frameSpec(const OIIO::ImageSpec& plate, const std::
     return spec;
 }
 
-OIIO::ImageSpec FrameWriter::mapSpec(
-    const OIIO::ImageSpec& plate, const Window& dataWindow, const std::string& path)
+OIIO::ImageSpec FrameWriter::mapSpec(const OIIO::ImageSpec& plate, const Window& dataWindow,
+    const std::string& path, const Provenance& provenance)
 {
     const auto output = createOutput(path);
     const std::string format = output->format_name();
@@ -157,6 +157,14 @@ OIIO::ImageSpec FrameWriter::mapSpec(
         hasFloat ? OIIO::TypeFloat : OIIO::TypeUInt16);
     placeWindows(spec, plate, dataWindow, *output);
     spec.attribute("oiio:ColorSpace", "linear");
+    for (const char* name : { "smpte:TimeCode", "FramesPerSecond" })
+    {
+        if (const OIIO::ParamValue* value = plate.find_attribute(name))
+        {
+            spec.attribute(name, value->type(), value->data());
+        }
+    }
+    addProvenance(spec, format, provenance);
     return spec;
 }
 
@@ -180,9 +188,11 @@ void FrameWriter::write(const std::string& path, const OIIO::ImageSpec& spec, co
 
 void FrameWriter::writeFrame(const std::string& path, const OIIO::ImageSpec& plate,
     const std::string& plateFormat, const Window& window, OIIO::TypeDesc dataType,
-    std::vector<RgbaImage>& groups, const ColorConversion& colour, const ChannelLayout& layout)
+    std::vector<RgbaImage>& groups, const ColorConversion& colour, const ChannelLayout& layout,
+    const Provenance& provenance)
 {
     OIIO::ImageSpec spec = frameSpec(plate, plateFormat, window, path, dataType);
+    addProvenance(spec, formatForPath(path), provenance);
     // A float file holds linear light best; an integer one gets the plate's encoding back.
     if (spec.format.is_floating_point() && !plate.format.is_floating_point())
     {

@@ -10,6 +10,7 @@
 #include "lenscorrect/ChannelLayout.h"
 #include "lenscorrect/ColorConversion.h"
 #include "lenscorrect/FrameGeometry.h"
+#include "lenscorrect/Provenance.h"
 
 namespace LensCorrect
 {
@@ -31,9 +32,9 @@ namespace FrameWriter
         const Window& dataWindow, const std::string& path, OIIO::TypeDesc dataType);
 
     /// The header of an exported map: RGBA in float where the format has float, else 16 bits;
-    /// windows as for frames.
-    OIIO::ImageSpec mapSpec(
-        const OIIO::ImageSpec& plate, const Window& dataWindow, const std::string& path);
+    /// windows as for frames; the plate's timecode and rate, and the map's provenance.
+    OIIO::ImageSpec mapSpec(const OIIO::ImageSpec& plate, const Window& dataWindow,
+        const std::string& path, const Provenance& provenance);
 
     /// Writes interleaved float pixels, as many channels as the image description names, covering
     /// its data window, `pixelStride` bytes from one pixel to the next (default: the channels'
@@ -42,11 +43,12 @@ namespace FrameWriter
         OIIO::stride_t pixelStride = OIIO::AutoStride);
 
     /// Writes a corrected frame, whose channel groups (in linear light) cover `window`, with
-    /// frameSpec's header: float files in linear light, integer files in the plate's encoding
-    /// (the groups are converted in place). Throws Failure.
+    /// frameSpec's header and the frame's provenance: float files in linear light, integer files in
+    /// the plate's encoding (the groups are converted in place). Throws Failure.
     void writeFrame(const std::string& path, const OIIO::ImageSpec& plate,
         const std::string& plateFormat, const Window& window, OIIO::TypeDesc dataType,
-        std::vector<RgbaImage>& groups, const ColorConversion& colour, const ChannelLayout& layout);
+        std::vector<RgbaImage>& groups, const ColorConversion& colour, const ChannelLayout& layout,
+        const Provenance& provenance);
 
 } // namespace FrameWriter
 

@@ -38,6 +38,7 @@ struct Options
     std::string gainMap; ///< Pattern.
     std::string preview; ///< File.
     std::optional<int> previewFrame;
+    bool dryRun = false; ///< List each frame's lens data; write nothing.
     bool skipExisting = false;
     bool keepGoing = false;
     bool quiet = false;

@@ -12,12 +12,10 @@
 #include <utility>
 #include <vector>
 
+#include "Core/CorrectionFrameLookup.h"
 #include "Core/ExtendedManagedContainer.h"
 #include "Core/RendererConfiguration.h"
-#include "CorrectionData/ContainerManager/ContainerManager.h"
-#include "CorrectionData/ContainerManager/CorrectionFileBasedContainerManagerDataSource.h"
 #include "CorrectionData/Header.h"
-#include "CorrectionFile/Finder/LevelOfDepth.h"
 #include "Exception/DetailLines.h"
 #include "Exception/Exception.h"
 #include "Exception/ProcessWide.h"
@@ -45,27 +43,6 @@ namespace
     // Only while rendererAccessLock is held, once both exist.
     Renderer::ShadingRenderer& shadingRenderer() { return *shadingRendererHolder.get(); }
     Renderer::DistortionRenderer& distortionRenderer() { return *distortionRendererHolder.get(); }
-
-    // The container manager shared by all file-based containers, with its cache of parsed files.
-    ProcessWide<std::shared_ptr<CorrectionData::ContainerManager>> managedContainerDataSource;
-
-    std::shared_ptr<CorrectionData::ContainerManager> containerManager()
-    {
-        return managedContainerDataSource.once(
-            []
-            {
-                CorrectionFile::LevelOfDepth levelOfDepth;
-                levelOfDepth.subdirectories = 1;
-                levelOfDepth.parentDirectories = 5;
-                levelOfDepth.subdirectoriesOfParentDirectories = 2;
-                return std::make_unique<std::shared_ptr<CorrectionData::ContainerManager>>(
-                    std::make_shared<CorrectionData::ContainerManager>(
-                        std::make_unique<
-                            CorrectionData::CorrectionFileBasedContainerManagerDataSource>(
-                            levelOfDepth),
-                        100));
-            });
-    }
 
     /// The data source's text answer, or an empty text when it has none. An empty text counts as no
     /// answer: containers need non-empty identities.
@@ -147,27 +124,6 @@ namespace
     }
 
     /// The frame number counted at the correction data's frame rate.
-    uint32_t convertedFrameNumber(const FrameData& frameData, float correctionFramesPerSecond)
-    {
-        if (frameData.framesPerSecond == 0.0f
-            || correctionFramesPerSecond == frameData.framesPerSecond)
-        {
-            return frameData.frameNumber;
-        }
-        const float converted = correctionFramesPerSecond / frameData.framesPerSecond
-            * static_cast<float>(frameData.frameNumber);
-        // A negative or absurd rate must not turn into an undefined float-to-integer conversion.
-        if (!(converted >= 0.0f))
-        {
-            return 0;
-        }
-        if (!(converted < 4294967296.0f))
-        {
-            return std::numeric_limits<uint32_t>::max();
-        }
-        return static_cast<uint32_t>(converted);
-    }
-
     /// The overscan may widen a valid radius beyond any float; the texts then show that radius.
     void checkFrameImageRadius(const FrameData& frameData, const RecordingFormat& format)
     {
@@ -206,7 +162,7 @@ ExtendedManagedContainer& Core::CorePrivate::extendedManagedContainer()
             || container->clipFileName != clipFileName)
         {
             container = std::make_unique<ExtendedManagedContainer>(
-                clipFileName, correctionFilePath, containerManager());
+                clipFileName, correctionFilePath, sharedContainerManager());
         }
     }
     else if (!frameMetadata.empty())
@@ -220,8 +176,8 @@ ExtendedManagedContainer& Core::CorePrivate::extendedManagedContainer()
     {
         if (!container || container->clipFilePath != clipFilePath)
         {
-            container
-                = std::make_unique<ExtendedManagedContainer>(clipFilePath, containerManager());
+            container = std::make_unique<ExtendedManagedContainer>(
+                clipFilePath, sharedContainerManager());
         }
     }
     else
@@ -268,25 +224,7 @@ CorrectionData::Frame Core::CorePrivate::retrieveCorrectionFrameData(const Frame
     // for the clip identity once per call.
     assert(container);
     ExtendedManagedContainer& currentContainer = *container;
-    CorrectionData::Header header {};
-    currentContainer.headerData(header);
-    const float correctionFramesPerSecond = header.tcFps;
-    const uint32_t frameNumber = convertedFrameNumber(frameData, correctionFramesPerSecond);
-
-    CorrectionData::Frame frame;
-    const std::string startTimecode(
-        frameData.startTimecode, strnlen(frameData.startTimecode, sizeof frameData.startTimecode));
-    if (correctionFramesPerSecond != 0.0f && !startTimecode.empty())
-    {
-        currentContainer.frameData(
-            Timecode::Timecode(startTimecode.c_str(), correctionFramesPerSecond) + frameNumber,
-            frame);
-    }
-    else
-    {
-        currentContainer.frameData(frameNumber, frame);
-    }
-    return frame;
+    return correctionFrame(currentContainer, frameData);
 }
 
 Core::CorePrivate::RequestedCorrections Core::CorePrivate::prepareRendererIfNeeded(

@@ -213,7 +213,7 @@ void encode(benchmark::State& state, const Format& format, Size size)
         std::vector<RgbaImage> groups { corrected };
         const auto start = Clock::now();
         FrameWriter::writeFrame(path, plate.spec, stages.clip.formatName(), window,
-            OIIO::TypeUnknown, groups, stages.colour, stages.layout);
+            OIIO::TypeUnknown, groups, stages.colour, stages.layout, LensCorrect::Provenance {});
         seconds += std::chrono::duration<double>(Clock::now() - start).count();
         ++frames;
     }

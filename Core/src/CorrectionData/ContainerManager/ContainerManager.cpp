@@ -60,4 +60,11 @@ void ContainerManager::shareContent(const std::string& clipFileName,
     content = std::move(shared);
 }
 
+bool ContainerManager::foundCorrectionFilePath(
+    const std::string& clipFilePath, std::string& correctionFilePath)
+{
+    const std::lock_guard<std::mutex> lock(mutex);
+    return contentCache.cachedCorrectionFilePathForClipFilePath(clipFilePath, correctionFilePath);
+}
+
 } // namespace CorrectionData

@@ -33,6 +33,9 @@ public:
     void shareContent(const std::string& clipFileName, const std::string& correctionFilePath,
         std::shared_ptr<Content>& content) override;
 
+    /// The correction file found for a clip, while its content is cached; false otherwise.
+    bool foundCorrectionFilePath(const std::string& clipFilePath, std::string& correctionFilePath);
+
 private:
     std::unique_ptr<ContainerManagerDataSource> dataSource;
     ContainerManagerContentCache contentCache;

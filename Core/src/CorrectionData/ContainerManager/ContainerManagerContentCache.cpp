@@ -47,6 +47,19 @@ bool ContainerManagerContentCache::cachedContentForClipFilePath(
         && cachedContentForCorrectionFilePath(found->second, content);
 }
 
+bool ContainerManagerContentCache::cachedCorrectionFilePathForClipFilePath(
+    const std::string& clipFilePath, std::string& correctionFilePath) const
+{
+    const auto found = correctionFilePathsByClipFilePath.find(clipFilePath);
+    if (found == correctionFilePathsByClipFilePath.end()
+        || !contentsByCorrectionFilePath.count(found->second))
+    {
+        return false;
+    }
+    correctionFilePath = found->second;
+    return true;
+}
+
 void ContainerManagerContentCache::removeAllDataRelatedToCorrectionFilePath(
     const std::string& correctionFilePath)
 {

@@ -33,6 +33,9 @@ public:
         const std::string& correctionFilePath, std::shared_ptr<Content>& content) const;
     bool cachedContentForClipFilePath(
         const std::string& clipFilePath, std::shared_ptr<Content>& content) const;
+    /// True and correctionFilePath set when a file found for the clip is cached.
+    bool cachedCorrectionFilePathForClipFilePath(
+        const std::string& clipFilePath, std::string& correctionFilePath) const;
 
     /// Forgets the content and every clip path mapped to it; queued entries stay.
     void removeAllDataRelatedToCorrectionFilePath(const std::string& correctionFilePath);

@@ -1,0 +1,59 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "lenscorrect/Canvas.h"
+
+#include <set>
+
+namespace LensCorrect
+{
+
+Canvas::Canvas(bool distortion, bool keepSize, Size picture, const InputClip& clip,
+    const FrameMapping& mapping, const std::vector<Job>& jobs, FrameCorrector& corrector)
+    : canvas(picture)
+{
+    if (!distortion)
+    {
+        return;
+    }
+    std::set<int> wanted;
+    for (const Job& job : jobs)
+    {
+        wanted.insert(job.frame.number);
+    }
+    for (const InputFrame& frame : clip.frames())
+    {
+        const MappedFrame& lens = mapping.frame(frame.number);
+        const bool isJob = wanted.count(frame.number) > 0;
+        if (!lens.key || (keepSize && !isJob))
+        {
+            continue;
+        }
+        try
+        {
+            const Size size = corrector.renderSize(*lens.key);
+            renderSizes.emplace(frame.number, size);
+            canvas = FrameGeometry::renderSize(canvas, size);
+        }
+        catch (const Failure& failure)
+        {
+            if (isJob)
+            {
+                sizeFailures.emplace(frame.number, failure);
+            }
+        }
+    }
+    FrameGeometry::checkFrameSize(canvas, "enlarged output frame");
+}
+
+Size Canvas::renderSize(const Job& job, FrameCorrector& corrector) const
+{
+    const auto failure = sizeFailures.find(job.frame.number);
+    if (failure != sizeFailures.end())
+    {
+        throw failure->second;
+    }
+    const auto known = renderSizes.find(job.frame.number);
+    return known != renderSizes.end() ? known->second : corrector.renderSize(*job.lens.key);
+}
+
+} // namespace LensCorrect

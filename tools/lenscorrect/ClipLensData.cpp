@@ -1,0 +1,103 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "lenscorrect/ClipLensData.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "Core/CorrectionFrameLookup.h"
+#include "CorrectionData/Container/ManagedContainer.h"
+#include "CorrectionFile/Parser/Parser.h"
+#include "CorrectionFile/Reader/Reader.h"
+#include "Exception/Exception.h"
+#include "lenscorrect/Failure.h"
+
+namespace LensCorrect
+{
+
+namespace
+{
+
+    std::string fileName(const std::string& path)
+    {
+        const size_t separator = path.rfind('/');
+        return separator == std::string::npos ? path : path.substr(separator + 1);
+    }
+
+    /// Runs a library operation, its exceptions turned into the tool's failures.
+    template <typename Operation> auto libraryCall(Operation operation)
+    {
+        try
+        {
+            return operation();
+        }
+        catch (const Exception& exception)
+        {
+            throw Failure::fromLibrary(exception.what(), exception.detailedDescription());
+        }
+    }
+
+} // namespace
+
+ClipLensData::ClipLensData(const ClipIdentity& identity)
+    : identity(identity)
+    , container(identity.correctionFilePath.empty()
+              ? std::make_unique<CorrectionData::ManagedContainer>(
+                  identity.clipFilePath, Core::sharedContainerManager())
+              : std::make_unique<CorrectionData::ManagedContainer>(fileName(identity.clipFilePath),
+                  identity.correctionFilePath, Core::sharedContainerManager()))
+{
+}
+
+ClipLensData::~ClipLensData() = default;
+
+CorrectionData::Header ClipLensData::header()
+{
+    return libraryCall(
+        [&]
+        {
+            CorrectionData::Header header {};
+            container->headerData(header);
+            return header;
+        });
+}
+
+CorrectionData::Frame ClipLensData::frame(const LensDataKey& key)
+{
+    return libraryCall(
+        [&]
+        {
+            Core::FrameData frameData {};
+            frameData.frameNumber = key.frameNumber;
+            frameData.framesPerSecond = key.framesPerSecond;
+            const size_t length
+                = std::min(key.startTimecode.size(), sizeof(frameData.startTimecode) - 1);
+            std::memcpy(frameData.startTimecode, key.startTimecode.data(), length);
+            return Core::correctionFrame(*container, frameData);
+        });
+}
+
+std::string ClipLensData::correctionFilePath() const
+{
+    std::string path = identity.correctionFilePath;
+    if (path.empty())
+    {
+        Core::sharedContainerManager()->foundCorrectionFilePath(identity.clipFilePath, path);
+    }
+    return path;
+}
+
+CorrectionData::Header ClipLensData::headerOfFile(const std::string& correctionFilePath)
+{
+    return libraryCall(
+        [&]
+        {
+            std::string text;
+            CorrectionFile::Reader().readFile(correctionFilePath, text);
+            CorrectionData::Header header {};
+            CorrectionFile::Parser().parseHeader(text, header);
+            return header;
+        });
+}
+
+} // namespace LensCorrect

@@ -1,0 +1,58 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "CorrectionData/Header.h"
+#include "lenscorrect/ClipLensData.h"
+#include "lenscorrect/Failure.h"
+#include "lenscorrect/InputClip.h"
+#include "lenscorrect/Options.h"
+#include "lenscorrect/PlateMetadata.h"
+
+namespace LensCorrect
+{
+
+/// Where one plate frame finds its lens data, or why it cannot.
+struct MappedFrame
+{
+    std::optional<LensDataKey> key;
+    std::optional<Failure> failure;
+};
+
+/// How the frames of a plate are matched to the clip's lens data. Explicit options win
+/// (--first-frame, --start-timecode), then each frame's own timecode, then the order of the
+/// sequence, which is a guess and says so.
+class FrameMapping
+{
+public:
+    enum class Source
+    {
+        options,
+        plateTimecode,
+        sequenceOrder,
+    };
+
+    /// Throws Failure when the plate's timecodes go backwards or repeat.
+    FrameMapping(const Options& options, const InputClip& clip, const PlateMetadata& plate,
+        const CorrectionData::Header& lensData);
+
+    Source source() const { return mappingSource; }
+    /// One line for the run's report: which source decided the mapping.
+    const std::string& description() const { return text; }
+    const MappedFrame& frame(int number) const { return frames.at(number); }
+
+private:
+    void mapByOptions(const Options& options, const InputClip& clip);
+    void mapByTimecode(const Options& options, const InputClip& clip, const PlateMetadata& plate,
+        const CorrectionData::Header& lensData);
+
+    Source mappingSource = Source::sequenceOrder;
+    std::string text;
+    std::map<int, MappedFrame> frames;
+};
+
+} // namespace LensCorrect

@@ -1,0 +1,187 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "lenscorrect/JobPlan.h"
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "lenscorrect/FrameList.h"
+#include "lenscorrect/FramePattern.h"
+#include "lenscorrect/FrameWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace LensCorrect
+{
+
+namespace
+{
+
+    std::string canonical(const std::string& path)
+    {
+        std::error_code ignored;
+        const fs::path canonicalPath = fs::weakly_canonical(fs::absolute(path), ignored);
+        return canonicalPath.empty() ? path : canonicalPath.string();
+    }
+
+} // namespace
+
+std::vector<Job> planJobs(
+    const Options& options, const InputClip& clip, const FrameMapping& mapping, RunReport& report)
+{
+    std::map<int, const InputFrame*> byNumber;
+    for (const InputFrame& frame : clip.frames())
+    {
+        byNumber.emplace(frame.number, &frame);
+    }
+    std::vector<int> numbers;
+    std::vector<int> missing;
+    if (options.frames.empty())
+    {
+        for (const InputFrame& frame : clip.frames())
+        {
+            numbers.push_back(frame.number);
+        }
+        for (const auto& [first, last] : clip.missingFrames())
+        {
+            for (int64_t number = first; number <= last && missing.size() <= maximumFrameListSize;
+                 ++number)
+            {
+                missing.push_back(int(number));
+            }
+        }
+    }
+    else
+    {
+        for (const int number : parseFrameList(options.frames))
+        {
+            (byNumber.count(number) ? numbers : missing).push_back(number);
+        }
+    }
+    if (!missing.empty())
+    {
+        const Failure failure("Frames of the input sequence are missing.",
+            "Input: \"" + clip.name() + "\"\nMissing Frames: " + RunReport::rangesText(missing));
+        if (!options.keepGoing)
+        {
+            throw failure;
+        }
+        report.say("lenscorrect: " + failure.detailed());
+        report.addFailed(missing);
+    }
+
+    // One pattern per kind of output; none where that output is not wanted.
+    struct Destination
+    {
+        const char* name;
+        const std::string& text;
+        std::optional<FramePattern> pattern;
+    };
+    Destination destinations[] = { { "output", options.output, {} },
+        { "--stmap", options.stMap, {} }, { "--gain-map", options.gainMap, {} } };
+    for (Destination& destination : destinations)
+    {
+        if (destination.text.empty())
+        {
+            continue;
+        }
+        destination.pattern.emplace(destination.text);
+        if (numbers.size() > 1 && !destination.pattern->hasFrameField())
+        {
+            throw Failure(std::string("The ") + destination.name
+                    + " pattern has no frame number field, so every frame would overwrite "
+                      "the last.",
+                "Pattern: \"" + destination.text + "\"\nFrames: " + std::to_string(numbers.size())
+                    + "\nHint: write the frame number as #### or %04d");
+        }
+    }
+    const auto path = [&](const Destination& destination, int number)
+    { return destination.pattern ? destination.pattern->path(number) : std::string(); };
+
+    const int previewFrame = options.previewFrame.value_or(numbers.empty() ? 0 : numbers.front());
+    if (!options.preview.empty() && !byNumber.count(previewFrame))
+    {
+        throw Failure("The preview frame is not a frame of the input.",
+            "Preview Frame: " + std::to_string(previewFrame));
+    }
+    std::vector<Job> jobs;
+    for (const int number : numbers)
+    {
+        Job job;
+        job.frame = *byNumber.at(number);
+        job.lens = mapping.frame(number);
+        job.output = path(destinations[0], number);
+        job.stMap = path(destinations[1], number);
+        job.gainMap = path(destinations[2], number);
+        job.preview = !options.preview.empty() && number == previewFrame;
+        jobs.push_back(job);
+    }
+    return jobs;
+}
+
+void prepareOutputs(const Options& options, const InputClip& clip, const std::vector<Job>& jobs)
+{
+    std::set<std::string> inputs;
+    for (const std::string& file : clip.files())
+    {
+        inputs.insert(canonical(file));
+    }
+    const auto check = [&](const std::string& path)
+    {
+        if (path.empty())
+        {
+            return;
+        }
+        std::error_code ignored;
+        bool same = inputs.count(canonical(path)) > 0;
+        for (auto input = inputs.begin();
+             !same && fs::exists(path, ignored) && input != inputs.end(); ++input)
+        {
+            same = fs::equivalent(path, *input, ignored);
+        }
+        if (same)
+        {
+            throw Failure("The output would overwrite an input file; the input is never "
+                          "overwritten.",
+                "Output: \"" + path + "\"");
+        }
+    };
+    std::set<std::string> outputs;
+    for (const Job& job : jobs)
+    {
+        for (const std::string* path : { &job.output, &job.stMap, &job.gainMap })
+        {
+            check(*path);
+            if (!path->empty() && !outputs.insert(canonical(*path)).second)
+            {
+                throw Failure("Two outputs of the run would be written to the same file.",
+                    "Output: \"" + *path + "\"");
+            }
+        }
+    }
+    check(options.preview);
+    if (!jobs.empty())
+    {
+        for (const std::string* path :
+            { &jobs.front().output, &jobs.front().stMap, &jobs.front().gainMap, &options.preview })
+        {
+            if (path->empty())
+            {
+                continue;
+            }
+            FrameWriter::formatForPath(*path);
+            const fs::path directory = fs::absolute(*path).parent_path();
+            std::error_code error;
+            fs::create_directories(directory, error);
+            if (error)
+            {
+                throw Failure("The output directory cannot be created.",
+                    "Directory: \"" + directory.string() + "\"\nReason: " + error.message());
+            }
+        }
+    }
+}
+
+} // namespace LensCorrect

@@ -1,0 +1,44 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lenscorrect/ClipLensData.h"
+#include "lenscorrect/JobPlan.h"
+#include "lenscorrect/PlateMetadata.h"
+
+namespace LensCorrect
+{
+
+/// The lens data record each job takes, as the user sees it.
+class MappingListing
+{
+public:
+    MappingListing(
+        const std::vector<Job>& jobs, const PlateMetadata& plate, ClipLensData& lensData);
+
+    /// One line per frame: its file, its timecode, the record and timecode it maps to, the
+    /// focal length and focus distance where the file has them, or why it has no lens data.
+    std::vector<std::string> frameLines() const;
+    /// Runs of consecutive frames that take ascending records, a line each, for the log of a
+    /// real run.
+    std::vector<std::string> summaryLines() const;
+    /// Whether every frame finds its lens data.
+    bool complete() const;
+
+private:
+    struct Entry
+    {
+        const Job* job = nullptr;
+        const PlateFrameFacts* facts = nullptr;
+        bool found = false;
+        uint32_t record = 0;
+        std::string recordTimecode;
+        std::string reason; ///< Why not found.
+    };
+    std::vector<Entry> entries;
+};
+
+} // namespace LensCorrect

@@ -1,0 +1,42 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include <OpenImageIO/imageio.h>
+
+#include "lenscorrect/FrameGeometry.h"
+#include "lenscorrect/InputClip.h"
+#include "lenscorrect/Options.h"
+#include "lenscorrect/PlateMetadata.h"
+
+namespace LensCorrect
+{
+
+/// The camera clip a plate belongs to, and where that was learnt.
+struct ClipName
+{
+    std::string name; ///< Empty: none given or found (the clip file's own name is used).
+    std::string source; ///< For the report: "--clip-name", or the plate file and attribute.
+    bool fromPlate = false;
+};
+
+/// --clip-name when given, else the name every frame of the plate carries. Throws Failure
+/// when a frame's attribute is empty or not text, or two frames name different clips.
+ClipName plateClipName(const Options& options, const InputClip& clip, const PlateMetadata& plate);
+
+/// Refuses a clip name read from the plate that the named correction file does not carry, naming
+/// both files; --clip-name settles it.
+void checkClipNameAgainstCorrectionFile(const ClipName& clipName,
+    const std::string& correctionFilePath, const std::string& headerClipName,
+    const std::string& headerVideoFileName);
+
+/// The picture without overscan: --size-without-overscan when given, else the display window of
+/// a file whose data window reaches beyond it. None for a plate without overscan. Throws
+/// Failure when the margins are not even around the display window, or do not keep its aspect
+/// ratio, which the library's checks could not take.
+std::optional<Size> pictureWithoutOverscan(const Options& options, const OIIO::ImageSpec& spec);
+
+} // namespace LensCorrect
