@@ -55,6 +55,7 @@ stop_cluster() {
 }
 trap stop_cluster EXIT
 trap 'exit 1' INT TERM
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND (status $?)" >&2' ERR
 
 # Polls `$@` five times a second until it succeeds; fails with `what` after `bound` seconds.
 wait_until() {
@@ -85,8 +86,7 @@ chmod 700 "$work/key"
 mungekey --create --keyfile="$work/key/munge.key"
 # --force: tolerates a TMPDIR whose permissions munged would otherwise refuse.
 munged --foreground --force --socket="$work/run/munge.socket" --key-file="$work/key/munge.key" \
-  --pid-file="$work/run/munged.pid" --seed-file="$work/key/seed" \
-  --log-file="$work/log/munged.log" 2> "$work/log/munged-stderr.log" &
+  --pid-file="$work/run/munged.pid" --seed-file="$work/key/seed" 2> "$work/log/munged.log" &
 daemons+=($!)
 
 user=$(id -un)
@@ -107,8 +107,6 @@ StateSaveLocation=$work/state
 SlurmdSpoolDir=$work/spool
 SlurmctldPidFile=$work/run/slurmctld.pid
 SlurmdPidFile=$work/run/slurmd.pid
-SlurmctldLogFile=$work/log/slurmctld.log
-SlurmdLogFile=$work/log/slurmd.log
 MailProg=/bin/true
 # A container: no cgroups, processes tracked through /proc.
 ProctrackType=proctrack/linuxproc
@@ -123,9 +121,9 @@ NodeName=farm1 NodeAddr=127.0.0.1 NodeHostname=$host CPUs=$(nproc) State=UNKNOWN
 PartitionName=farm Nodes=farm1 Default=YES MaxTime=INFINITE State=UP
 EOF
 wait_until "munged did not create its socket" test -S "$work/run/munge.socket"
-slurmctld -D 2> "$work/log/slurmctld-stderr.log" &
+slurmctld -D 2> "$work/log/slurmctld.log" &
 daemons+=($!)
-slurmd -D -N farm1 2> "$work/log/slurmd-stderr.log" &
+slurmd -D -N farm1 2> "$work/log/slurmd.log" &
 daemons+=($!)
 node_idle() {
   for pid in "${daemons[@]}"; do
