@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # lenscorrect-slurm end to end on a real single-node Slurm cluster that this script starts: MUNGE,
 # slurmctld and slurmd from Debian's packages, with configuration, key, sockets, state and logs in
-# a temporary directory, ports on 127.0.0.1 only and nothing under /etc read or changed. A 1080p
+# a temporary directory, ports on 127.0.0.1 only and nothing under /etc changed. A 1080p
 # clip goes through a job array in chunks, and again with the job cancelled mid-run and
 # resubmitted; every output must equal, bit for bit, one lenscorrect run of the whole clip.
 # Usage: slurm-job-array-test.sh LENSCORRECT LENS-CORRECT-EXAMPLE LENSCORRECT-SLURM
@@ -25,11 +25,13 @@ if ! clinfo -l 2> /dev/null | grep -q 'Device #'; then
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lenscorrect-farm.XXXXXX")
+# Every Slurm command here, the cleanup's included, talks to this cluster only.
+export SLURM_CONF=$work/slurm.conf
 daemons=()
 stop_cluster() {
   local status=$?
   # Jobs first, while the controller can still end them; then the daemons, newest first.
-  if [ ${#daemons[@]} -gt 0 ]; then
+  if [ ${#daemons[@]} -gt 1 ]; then
     timeout 20 scancel --quiet --user "$(id -un)" 2> /dev/null || true
     for _ in $(seq 20); do
       [ -z "$(timeout 10 squeue -h 2> /dev/null)" ] && break
@@ -91,7 +93,6 @@ daemons+=($!)
 
 user=$(id -un)
 host=$(hostname -s)
-export SLURM_CONF=$work/slurm.conf
 cat > "$SLURM_CONF" << EOF
 ClusterName=lenscorrect-farm
 SlurmctldHost=$host(127.0.0.1)
