@@ -43,6 +43,7 @@ struct Settings
     std::string tool = LC_LENSCORRECT_PATH;
     uint32_t frames = 24;
     uint32_t width = 1920;
+    bool clipOnly = false;
 };
 
 double seconds(std::chrono::steady_clock::time_point start)
@@ -199,6 +200,10 @@ int run(const Settings& settings)
     // The widest frame shows the strongest lens.
     const int shown = clip.firstFrame;
     writeClip(settings, clip);
+    if (settings.clipOnly)
+    {
+        return 0;
+    }
 
     std::cout << "\nBake the lens into the clip, as the camera recorded it: distortion first, then "
                  "shading.";
@@ -255,6 +260,8 @@ int main(int argc, char** argv)
     app.add_option("--width", settings.width, "Frame width; the height follows at 16:9")
         ->check(CLI::Range(64, 3840));
     app.add_option("--tool", settings.tool, "The lenscorrect program");
+    app.add_flag("--clip-only", settings.clipOnly,
+        "Only write the clean chart clip and its lens data (an input for other runs)");
     CLI11_PARSE(app, argc, argv);
     try
     {

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   ocl-icd-opencl-dev opencl-headers pocl-opencl-icd clinfo
   libopenimageio-dev openimageio-tools libcli11-dev
+  slurm-wlm munge
 )
 
 missing=()
