@@ -142,6 +142,17 @@ namespace
         return *child;
     }
 
+    /// The number at `key` of an object named `field`.
+    double numberAt(const pt::ptree& node, const std::string& key, const std::string& field)
+    {
+        return number(require(node, key, field + "." + key), field + "." + key);
+    }
+
+    uint32_t wholeAt(const pt::ptree& node, const std::string& key, const std::string& field)
+    {
+        return whole(require(node, key, field + "." + key), field + "." + key);
+    }
+
     std::optional<double> optionalNumber(
         const pt::ptree& node, const std::string& path, const std::string& field)
     {
@@ -191,13 +202,10 @@ namespace
         const std::string resolution = "static.camera.activeSensorResolution";
         const pt::ptree& size = require(block, "camera.activeSensorPhysicalDimensions", dimensions);
         const pt::ptree& pixels = require(block, "camera.activeSensorResolution", resolution);
-        camera.width = number(require(size, "width", dimensions + ".width"), dimensions + ".width");
-        camera.height
-            = number(require(size, "height", dimensions + ".height"), dimensions + ".height");
-        camera.pixelsWide
-            = whole(require(pixels, "width", resolution + ".width"), resolution + ".width");
-        camera.pixelsHigh
-            = whole(require(pixels, "height", resolution + ".height"), resolution + ".height");
+        camera.width = numberAt(size, "width", dimensions);
+        camera.height = numberAt(size, "height", dimensions);
+        camera.pixelsWide = wholeAt(pixels, "width", resolution);
+        camera.pixelsHigh = wholeAt(pixels, "height", resolution);
         if (!(camera.width > 0.0 && camera.height > 0.0 && std::isfinite(camera.width)
                 && std::isfinite(camera.height) && camera.pixelsWide > 0 && camera.pixelsHigh > 0))
         {
@@ -233,9 +241,9 @@ namespace
         if (const pt::ptree* tangential = find(entry, "tangential"))
         {
             const std::string name = field + ".tangential";
-            const auto terms = elements(*tangential, name);
-            model.p1 = number(*terms[0], indexed(name, 0));
-            model.p2 = terms.size() > 1 ? number(*terms[1], indexed(name, 1)) : 0.0;
+            const auto p = elements(*tangential, name);
+            model.p1 = number(*p[0], indexed(name, 0));
+            model.p2 = p.size() > 1 ? number(*p[1], indexed(name, 1)) : 0.0;
         }
         return model;
     }
@@ -248,22 +256,18 @@ namespace
             return std::nullopt;
         }
         const std::string field = "timing.timecode";
-        const auto part = [&](const char* name)
-        { return whole(require(*node, name, field + "." + name), field + "." + name); };
-        const uint32_t hours = part("hours");
-        const uint32_t minutes = part("minutes");
-        const uint32_t seconds = part("seconds");
-        const uint32_t frames = part("frames");
+        const uint32_t hours = wholeAt(*node, "hours", field);
+        const uint32_t minutes = wholeAt(*node, "minutes", field);
+        const uint32_t seconds = wholeAt(*node, "seconds", field);
+        const uint32_t frames = wholeAt(*node, "frames", field);
         // Recorders before version 1.0 nest the rate and sub-frame in "format".
         const pt::ptree* rate = find(*node, "frameRate");
         const pt::ptree* format = find(*node, "format");
         const pt::ptree& frameRate
             = rate ? *rate : require(format ? *format : *node, "frameRate", field + ".frameRate");
         OpenTrackIoTimecode result { Timecode::Timecode("00:00:00:00", 0.0f), 0, 1, false, 0 };
-        result.rateNumerator
-            = whole(require(frameRate, "num", field + ".frameRate.num"), field + ".frameRate.num");
-        result.rateDenominator = whole(
-            require(frameRate, "denom", field + ".frameRate.denom"), field + ".frameRate.denom");
+        result.rateNumerator = wholeAt(frameRate, "num", field + ".frameRate");
+        result.rateDenominator = wholeAt(frameRate, "denom", field + ".frameRate");
         const std::string dropFrame = node->get<std::string>("dropFrame", "false");
         if (dropFrame != "true" && dropFrame != "false")
         {
@@ -378,7 +382,7 @@ namespace
         if (exposureFalloff)
         {
             const std::string field = "lens.exposureFalloff";
-            falloff[0] = number(require(*exposureFalloff, "a1", field + ".a1"), field + ".a1");
+            falloff[0] = numberAt(*exposureFalloff, "a1", field);
             falloff[1] = optionalNumber(*exposureFalloff, "a2", field + ".a2").value_or(0.0);
             falloff[2] = optionalNumber(*exposureFalloff, "a3", field + ".a3").value_or(0.0);
         }
@@ -387,8 +391,8 @@ namespace
             const std::string field = std::string("lens.") + offset;
             if (const pt::ptree* node = find(tree, field))
             {
-                sample.centreX += number(require(*node, "x", field + ".x"), field + ".x");
-                sample.centreY += number(require(*node, "y", field + ".y"), field + ".y");
+                sample.centreX += numberAt(*node, "x", field);
+                sample.centreY += numberAt(*node, "y", field);
             }
         }
         sample.timecode = readTimecode(tree);
