@@ -15,6 +15,7 @@
 #include <functional>
 #include <iomanip>
 #include <iterator>
+#include <limits>
 #include <locale>
 #include <sstream>
 #include <utility>
@@ -330,13 +331,12 @@ namespace
     /// either, so it refuses such a frame with its own message.
     std::string jsonNumber(double value)
     {
-        const float single = float(value);
-        if (!std::isfinite(single))
+        if (!(std::abs(value) <= std::numeric_limits<float>::max()))
         {
             return "null";
         }
         char text[32];
-        const auto result = std::to_chars(text, text + sizeof text, single);
+        const auto result = std::to_chars(text, text + sizeof text, float(value));
         return std::string(text, result.ptr);
     }
 
@@ -518,7 +518,11 @@ OpenTrackIoSamples::OpenTrackIoSamples(const std::string& path,
     const std::optional<RecordingFormatDatabase::RecordingFormat>& recordingFormat)
     : filePath(path)
 {
-    const std::string text = readWhole(path);
+    std::string text = readWhole(path);
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0)
+    {
+        text.erase(0, 3); // A byte order mark that some editors write.
+    }
     const std::string file = "Samples File: \"" + path + "\"";
     std::optional<Camera> camera;
     const auto add = [&](const std::string& where, const std::function<pt::ptree()>& parse)
@@ -670,7 +674,7 @@ std::vector<std::string> statedLosses(
         // The frame's corners on the sample's sensor, mm, with the picture spanning its width.
         const double pixelsPerMm = picture.width / sample->sensorWidth;
         const double cornerX = 0.5 * sample->sensorWidth;
-        const double cornerY = 0.5 * picture.height / pixelsPerMm;
+        const double cornerY = picture.width == 0 ? 0.0 : cornerX * picture.height / picture.width;
         const double cornerRadius = std::hypot(cornerX, cornerY);
         double tangentialShift = 0.0;
         double centreShift = 0.0;
