@@ -44,6 +44,11 @@ frame; --skip-existing resumes it. The input is never overwritten.
   name must equal the clip's file name (the last part of --clip, the input by default, or
   --clip-name). Without it, the correction file is searched for in the clip's directory, its
   subdirectories and up to five parent directories with their subdirectories.
+  --opentrackio takes the lens data of every frame from OpenTrackIO samples (one JSON sample
+  per line, or a JSON array of samples): each sample's Brown-Conrady distortion and exposure
+  falloff become the six values of a correction file. What that cannot represent (tangential
+  terms, an off-centre distortion centre, further distortion entries) is reported once with the
+  largest displacement it causes at the frame corner; --strict makes it an error instead.
 
 FRAMES
   Sequences are written plate.####.exr (one digit per #), plate.%04d.exr, or as one file of the
@@ -144,9 +149,18 @@ CommandLine parseCommandLine(
         ->group(corrections);
 
     const std::string lens = "Lens data";
-    app.add_option("--correction-file", options.correctionFile,
-           "The clip's .tlcf file; default: searched for around --clip")
+    CLI::Option* correctionFile
+        = app.add_option("--correction-file", options.correctionFile,
+                 "The clip's .tlcf file; default: searched for around --clip")
+              ->type_name("FILE")
+              ->group(lens);
+    app.add_option("--opentrackio", options.openTrackIo,
+           "Per-frame lens data from OpenTrackIO samples instead")
         ->type_name("FILE")
+        ->excludes(correctionFile)
+        ->group(lens);
+    app.add_flag(
+           "--strict", options.strict, "Fail on OpenTrackIO lens data that cannot be corrected")
         ->group(lens);
     app.add_option("--clip", options.clip, "The clip's original file; default: the input")
         ->type_name("PATH")

@@ -53,24 +53,27 @@ bool CommandLineDataSource::shouldPerformDistortionCorrection(
     return request->distortionReverse.has_value();
 }
 
-bool CommandLineDataSource::frameMetadata(char*, size_t) const { return false; }
+bool CommandLineDataSource::frameMetadata(char* buffer, size_t capacity) const
+{
+    return copy(request->frameMetadata, buffer, capacity);
+}
 
 bool CommandLineDataSource::correctionFilePath(char* buffer, size_t capacity) const
 {
-    return copy(identity.correctionFilePath, buffer, capacity);
+    return request->frameMetadata.empty() && copy(identity.correctionFilePath, buffer, capacity);
 }
 
 bool CommandLineDataSource::clipFileName(char* buffer, size_t capacity) const
 {
     // Only the correction file is checked against a name; without one the library searches
     // around the clip's path and checks the name at its end.
-    return !identity.correctionFilePath.empty()
+    return request->frameMetadata.empty() && !identity.correctionFilePath.empty()
         && copy(fileName(identity.clipFilePath), buffer, capacity);
 }
 
 bool CommandLineDataSource::clipFilePath(char* buffer, size_t capacity) const
 {
-    return copy(identity.clipFilePath, buffer, capacity);
+    return request->frameMetadata.empty() && copy(identity.clipFilePath, buffer, capacity);
 }
 
 bool CommandLineDataSource::frameData(Core::FrameData& frameData) const

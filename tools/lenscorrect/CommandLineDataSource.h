@@ -31,10 +31,18 @@ struct FrameRequest
     /// Set: correct distortion, removing it (false) or adding it (true).
     std::optional<bool> distortionReverse;
     Core::FrameData frame {};
+    /// The frame's own lens data as the library's frame JSON; empty: the clip's correction file.
+    std::string frameMetadata;
 };
 
+/// The longest text the library takes from a data source: it asks with buffers of 4096
+/// characters, the terminating NUL included.
+constexpr size_t maximumLibraryTextLength = 4095;
+
 /// The library's questions answered from the command line (clip, lens data, recording format)
-/// and from the frame the tool is working on.
+/// and from the frame the tool is working on. A frame that carries its own lens data
+/// (`FrameRequest::frameMetadata`) names no correction file and no clip, so that the library
+/// takes that data and neither a named nor a searched correction file can win over it.
 class CommandLineDataSource : public Core::CoreDataSource
 {
 public:

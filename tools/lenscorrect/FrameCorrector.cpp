@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "lenscorrect/Failure.h"
 
@@ -59,9 +61,30 @@ void FrameCorrector::check(bool succeeded) const
     const std::string briefText = core.briefErrorDescription(brief.data(), brief.size())
         ? brief.data()
         : "An issue did occur, but the issue description could not be retrieved.";
-    const std::string detailedText
+    std::string detailedText
         = core.detailedErrorDescription(detailed.data(), detailed.size()) ? detailed.data() : "";
+    if (!metadataOrigin.empty())
+    {
+        detailedText = detailedText.empty() ? briefText : detailedText;
+        if (detailedText.back() != '\n')
+        {
+            detailedText += '\n';
+        }
+        detailedText += "Lens Data: " + metadataOrigin;
+    }
     throw Failure::fromLibrary(briefText, detailedText);
+}
+
+void FrameCorrector::setFrameMetadata(std::string json, std::string origin)
+{
+    if (json.size() > maximumLibraryTextLength)
+    {
+        throw Failure("The frame's lens data is longer than the library takes.",
+            "Length: " + std::to_string(json.size()) + " characters, at most "
+                + std::to_string(maximumLibraryTextLength) + "\nLens Data: " + origin);
+    }
+    request->frameMetadata = std::move(json);
+    metadataOrigin = request->frameMetadata.empty() ? std::string() : std::move(origin);
 }
 
 void FrameCorrector::prepare(
@@ -81,10 +104,15 @@ void FrameCorrector::prepare(
 
     Core::FrameData& frame = request->frame;
     frame = {};
-    frame.frameNumber = key.frameNumber;
-    frame.framesPerSecond = key.framesPerSecond;
-    const size_t length = std::min(key.startTimecode.size(), sizeof(frame.startTimecode) - 1);
-    std::memcpy(frame.startTimecode, key.startTimecode.data(), length);
+    // Frame metadata describes this one frame and carries no rate: the library answers any
+    // frame number with it, so the frame is frame 0 and nothing is converted or timed.
+    if (request->frameMetadata.empty())
+    {
+        frame.frameNumber = key.frameNumber;
+        frame.framesPerSecond = key.framesPerSecond;
+        const size_t length = std::min(key.startTimecode.size(), sizeof(frame.startTimecode) - 1);
+        std::memcpy(frame.startTimecode, key.startTimecode.data(), length);
+    }
     frame.width = bufferSize.width;
     frame.height = bufferSize.height;
     frame.overscan = overscanPercent(picture, settings.sizeWithoutOverscan);

@@ -55,6 +55,12 @@ public:
     FrameCorrector(const FrameCorrector&) = delete;
     FrameCorrector& operator=(const FrameCorrector&) = delete;
 
+    /// Lens data of the frames that follow, as the library's frame JSON, in place of the clip's
+    /// correction file; empty returns to the correction file. `origin` names where it came from
+    /// (an OpenTrackIO sample) in every failure while it is set. Throws Failure when the text is
+    /// longer than the library takes.
+    void setFrameMetadata(std::string json, std::string origin = std::string());
+
     /// Reads and checks the clip's lens data once (correction file found, readable, belonging to
     /// the clip) and returns the recording format it implies.
     RecordingFormatDatabase::RecordingFormat checkLensData();
@@ -102,6 +108,7 @@ private:
     const LensSettings settings;
     const Size picture;
     const std::shared_ptr<FrameRequest> request;
+    std::string metadataOrigin;
     Core::Core core;
 };
 

@@ -21,6 +21,8 @@ struct Options
     bool keepSize = false;
 
     std::string correctionFile;
+    std::string openTrackIo; ///< OpenTrackIO samples file: per-frame lens data instead.
+    bool strict = false; ///< OpenTrackIO lens data the correction cannot represent fails.
     std::string clip; ///< The clip's original file; empty: the input.
     std::string clipName; ///< Overrides the name checked against the correction file.
     std::optional<int> firstFrame;
