@@ -8,7 +8,8 @@ namespace LensCorrect
 {
 
 Canvas::Canvas(bool distortion, bool keepSize, Size picture, const InputClip& clip,
-    const FrameMapping& mapping, const std::vector<Job>& jobs, FrameCorrector& corrector)
+    const FrameMapping& mapping, const std::vector<Job>& jobs, ClipLensData& lensData,
+    FrameCorrector& corrector)
     : canvas(picture)
 {
     if (!distortion)
@@ -24,13 +25,14 @@ Canvas::Canvas(bool distortion, bool keepSize, Size picture, const InputClip& cl
     {
         const MappedFrame& lens = mapping.frame(frame.number);
         const bool isJob = wanted.count(frame.number) > 0;
-        if (!lens.key || (keepSize && !isJob))
+        if (!lens.found() || (keepSize && !isJob))
         {
             continue;
         }
         try
         {
-            const Size size = corrector.renderSize(*lens.key);
+            lensData.apply(corrector, lens);
+            const Size size = corrector.renderSize(lens.key.value_or(LensDataKey {}));
             renderSizes.emplace(frame.number, size);
             canvas = FrameGeometry::renderSize(canvas, size);
         }
@@ -45,15 +47,17 @@ Canvas::Canvas(bool distortion, bool keepSize, Size picture, const InputClip& cl
     FrameGeometry::checkFrameSize(canvas, "enlarged output frame");
 }
 
-Size Canvas::renderSize(const Job& job, FrameCorrector& corrector) const
+Size Canvas::renderSize(const Job& job, ClipLensData& lensData, FrameCorrector& corrector) const
 {
+    lensData.apply(corrector, job.lens);
     const auto failure = sizeFailures.find(job.frame.number);
     if (failure != sizeFailures.end())
     {
         throw failure->second;
     }
     const auto known = renderSizes.find(job.frame.number);
-    return known != renderSizes.end() ? known->second : corrector.renderSize(*job.lens.key);
+    return known != renderSizes.end() ? known->second
+                                      : corrector.renderSize(job.lens.key.value_or(LensDataKey {}));
 }
 
 } // namespace LensCorrect

@@ -23,11 +23,13 @@ public:
     /// Asks the library for the render size of every frame of the clip (with --keep-size, of the
     /// run's frames). Throws Failure when the canvas would be too large.
     Canvas(bool distortion, bool keepSize, Size picture, const InputClip& clip,
-        const FrameMapping& mapping, const std::vector<Job>& jobs, FrameCorrector& corrector);
+        const FrameMapping& mapping, const std::vector<Job>& jobs, ClipLensData& lensData,
+        FrameCorrector& corrector);
 
     Size size() const { return canvas; }
-    /// A job's render buffer; throws the failure its size query met.
-    Size renderSize(const Job& job, FrameCorrector& corrector) const;
+    /// A job's render buffer (its lens data applied to the corrector); throws the failure its size
+    /// query met.
+    Size renderSize(const Job& job, ClipLensData& lensData, FrameCorrector& corrector) const;
 
 private:
     Size canvas;

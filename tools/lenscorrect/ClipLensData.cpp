@@ -11,6 +11,8 @@
 #include "CorrectionFile/Reader/Reader.h"
 #include "Exception/Exception.h"
 #include "lenscorrect/Failure.h"
+#include "lenscorrect/FrameCorrector.h"
+#include "lenscorrect/OpenTrackIoSamples.h"
 
 namespace LensCorrect
 {
@@ -49,10 +51,26 @@ ClipLensData::ClipLensData(const ClipIdentity& identity)
 {
 }
 
+ClipLensData::ClipLensData(std::shared_ptr<const OpenTrackIoSamples> samples)
+    : openTrackIo(std::move(samples))
+{
+}
+
 ClipLensData::~ClipLensData() = default;
+
+std::string LensRecord::text() const
+{
+    const bool sample = name.rfind("line ", 0) == 0 || name.rfind("array ", 0) == 0;
+    return (sample ? "sample " : "lens data frame ") + name
+        + (timecode.empty() ? "" : " (" + timecode + ")");
+}
 
 CorrectionData::Header ClipLensData::header()
 {
+    if (!container)
+    {
+        return {};
+    }
     return libraryCall(
         [&]
         {
@@ -62,9 +80,21 @@ CorrectionData::Header ClipLensData::header()
         });
 }
 
-CorrectionData::Frame ClipLensData::frame(const LensDataKey& key)
+LensRecord ClipLensData::record(const MappedFrame& mapped)
 {
-    return libraryCall(
+    if (!mapped.found())
+    {
+        throw mapped.failure.value_or(Failure("The frame has no lens data."));
+    }
+    if (mapped.sample)
+    {
+        const OpenTrackIoSample& sample = *mapped.sample;
+        return { sample.where,
+            sample.timecode ? sample.timecode->timecode.string(false) : std::string(),
+            sample.focalLength, sample.focusDistance };
+    }
+    const LensDataKey& key = *mapped.key;
+    const CorrectionData::Frame frame = libraryCall(
         [&]
         {
             Core::FrameData frameData {};
@@ -75,10 +105,23 @@ CorrectionData::Frame ClipLensData::frame(const LensDataKey& key)
             std::memcpy(frameData.startTimecode, key.startTimecode.data(), length);
             return Core::correctionFrame(*container, frameData);
         });
+    return { std::to_string(frame.frameNumber), frame.timecode, {}, {} };
 }
 
-std::string ClipLensData::correctionFilePath() const
+void ClipLensData::apply(FrameCorrector& corrector, const MappedFrame& frame) const
 {
+    if (frame.sample)
+    {
+        corrector.setFrameMetadata(frame.sample->frameMetadata, frame.sample->origin);
+    }
+}
+
+std::string ClipLensData::path() const
+{
+    if (openTrackIo)
+    {
+        return openTrackIo->path();
+    }
     std::string path = identity.correctionFilePath;
     if (path.empty())
     {

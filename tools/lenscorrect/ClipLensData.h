@@ -2,13 +2,13 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
-#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "CorrectionData/Frame.h"
 #include "CorrectionData/Header.h"
 #include "lenscorrect/CommandLineDataSource.h"
+#include "lenscorrect/LensDataKey.h"
 
 namespace CorrectionData
 {
@@ -18,36 +18,45 @@ class ManagedContainer;
 namespace LensCorrect
 {
 
-/// Which record of the lens data a frame takes: its number in the clip, counted at a rate from
-/// a start timecode when one is known (the fields the library's frame data carries).
-struct LensDataKey
+class FrameCorrector;
+class OpenTrackIoSamples;
+
+/// The record a frame takes, as the user is told.
+struct LensRecord
 {
-    uint32_t frameNumber = 0;
-    /// The rate the number counts at; 0: the lens data's own (no conversion).
-    float framesPerSecond = 0.0f;
-    /// Timecode of frame number 0; empty: look the record up by number.
-    std::string startTimecode;
+    std::string name; ///< "5" (a correction file's frame number) or "line 3" (a sample).
+    std::string timecode;
+    std::optional<double> focalLength; ///< mm
+    std::optional<double> focusDistance; ///< m
+
+    /// "lens data frame 5 (01:00:00:05)", "sample line 3 (01:00:00:05)".
+    std::string text() const;
 };
 
-/// The clip's lens data as the library sees it, read through the library's own container and
-/// process-wide cache, so that the tool names the same header and record that a render uses.
+/// The clip's lens data: a correction file as the library sees it, read through the library's
+/// own container and process-wide cache so that the tool names the same header and record that
+/// a render uses, or the OpenTrackIO samples handed to the library one frame at a time.
 class ClipLensData
 {
 public:
     explicit ClipLensData(const ClipIdentity& identity);
+    explicit ClipLensData(std::shared_ptr<const OpenTrackIoSamples> samples);
     ~ClipLensData();
     ClipLensData(const ClipLensData&) = delete;
     ClipLensData& operator=(const ClipLensData&) = delete;
 
-    /// The header; throws Failure with the library's texts (not found, unreadable, not the
-    /// clip's).
+    /// Null for a correction file.
+    const OpenTrackIoSamples* samples() const { return openTrackIo.get(); }
+    /// The header of the correction file; throws Failure with the library's texts (not found,
+    /// unreadable, not the clip's).
     CorrectionData::Header header();
-    /// The record that applies to `key`; throws Failure with the library's texts.
-    CorrectionData::Frame frame(const LensDataKey& key);
-
-    /// The correction file the data comes from: the one named, or the one the library found
-    /// around the clip (empty until the header has been read).
-    std::string correctionFilePath() const;
+    /// The record a frame takes; throws Failure with the library's texts when there is none.
+    LensRecord record(const MappedFrame& frame);
+    /// Tells the corrector the frame's lens data where the library does not look it up itself.
+    void apply(FrameCorrector& corrector, const MappedFrame& frame) const;
+    /// The correction file (named, or the one the library found around the clip once the header
+    /// was read), or the samples file.
+    std::string path() const;
 
     /// The header of a correction file, read and parsed without checking whom it belongs to.
     static CorrectionData::Header headerOfFile(const std::string& correctionFilePath);
@@ -55,6 +64,7 @@ public:
 private:
     const ClipIdentity identity;
     std::unique_ptr<CorrectionData::ManagedContainer> container;
+    std::shared_ptr<const OpenTrackIoSamples> openTrackIo;
 };
 
 } // namespace LensCorrect

@@ -16,6 +16,7 @@
 #include "lenscorrect/FrameWriter.h"
 #include "lenscorrect/JobPlan.h"
 #include "lenscorrect/MappingListing.h"
+#include "lenscorrect/OpenTrackIoSamples.h"
 #include "lenscorrect/PlateIdentity.h"
 #include "lenscorrect/PlateMetadata.h"
 #include "lenscorrect/PlateReader.h"
@@ -137,6 +138,15 @@ namespace
     /// Which clip the plate is, from the options and the plate's own metadata, and its lens data.
     void Run::identifyClip(const InputClip& clip)
     {
+        if (!options.openTrackIo.empty())
+        {
+            // Per-frame samples: the plate's timecodes matter, its clip name does not.
+            plate.emplace(clip, std::vector<std::string>());
+            lensData = std::make_unique<ClipLensData>(std::make_shared<const OpenTrackIoSamples>(
+                options.openTrackIo, manualRecordingFormat(options)));
+            identity = clipIdentity(options);
+            return;
+        }
         CorrectionData::Header named {};
         if (!options.correctionFile.empty())
         {
@@ -154,6 +164,7 @@ namespace
         Options clipOptions = options;
         clipOptions.clipName = clipName.name;
         identity = clipIdentity(clipOptions);
+        lensData = std::make_unique<ClipLensData>(identity);
     }
 
     ExitStatus Run::dryRun(const std::vector<Job>& jobs)
@@ -179,12 +190,10 @@ namespace
         const Job& job = decoded.job;
         try
         {
-            if (!job.lens.key)
-            {
-                throw *job.lens.failure;
-            }
-            const LensDataKey& key = *job.lens.key;
-            const Size renderSize = canvas->renderSize(job, *corrector);
+            // The record first: a frame without lens data fails with the reason.
+            const LensRecord record = lensData->record(job.lens);
+            const LensDataKey key = job.lens.key.value_or(LensDataKey {});
+            const Size renderSize = canvas->renderSize(job, *lensData, *corrector);
             const Size outputSize = options.keepSize ? picture : canvas->size();
 
             Plate& plate = *decoded.plate;
@@ -224,12 +233,9 @@ namespace
                 previewBefore = plate.groups.front();
                 previewAfter = rendered.groups.front();
             }
-            // The record the library used, found by the same rule.
-            const CorrectionData::Frame record = lensData->frame(key);
-            rendered.provenance = { fileName(lensData->correctionFilePath()),
+            rendered.provenance = { fileName(lensData->path()),
                 clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name,
-                std::to_string(record.frameNumber), record.timecode, options.shading,
-                options.distortion, "frame" };
+                record.name, record.timecode, options.shading, options.distortion, "frame" };
         }
         catch (const Failure& failure)
         {
@@ -429,13 +435,18 @@ namespace
         settings.manualRecordingFormat = manualRecordingFormat(options);
         settings.sizeWithoutOverscan = withoutOverscan;
         corrector = std::make_unique<FrameCorrector>(settings, picture);
+        if (const OpenTrackIoSamples* samples = lensData->samples())
+        {
+            MappedFrame first;
+            first.sample = &samples->samples().front();
+            lensData->apply(*corrector, first);
+        }
         corrector->checkLensData();
-        lensData = std::make_unique<ClipLensData>(identity);
-        mapping.emplace(options, clip, *plate, lensData->header());
+        mapping.emplace(options, clip, *plate, *lensData);
         if (!options.quiet || options.dryRun)
         {
             report.say("lenscorrect: " + mapping->description());
-            report.say("lenscorrect: lens data " + lensData->correctionFilePath() + " for clip "
+            report.say("lenscorrect: lens data " + lensData->path() + " for clip "
                 + (clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name)
                 + (clipName.fromPlate ? " (from " + clipName.source + ")" : "")
                 + (withoutOverscan && !options.sizeWithoutOverscan ? "; picture without overscan "
@@ -444,6 +455,21 @@ namespace
         }
 
         std::vector<Job> jobs = planJobs(options, clip, *mapping, report);
+        if (lensData->samples())
+        {
+            std::vector<const OpenTrackIoSample*> used;
+            for (const Job& job : jobs)
+            {
+                if (job.lens.sample)
+                {
+                    used.push_back(job.lens.sample);
+                }
+            }
+            for (const std::string& line : statedLosses(used, picture, options.strict))
+            {
+                report.say("lenscorrect: " + line);
+            }
+        }
         if (options.dryRun)
         {
             return dryRun(jobs);
@@ -451,8 +477,8 @@ namespace
         prepareOutputs(options, clip, jobs);
         colour = std::make_unique<ColorConversion>(spec, options.colorSpace);
         layout = std::make_unique<ChannelLayout>(spec);
-        canvas.emplace(
-            bool(options.distortion), options.keepSize, picture, clip, *mapping, jobs, *corrector);
+        canvas.emplace(bool(options.distortion), options.keepSize, picture, clip, *mapping, jobs,
+            *lensData, *corrector);
 
         const ExitStatus status = process(clip, jobs);
         const std::vector<int> failedFrames = report.failedFrames();

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "Core/Core.h"
-#include "lenscorrect/ClipLensData.h"
 #include "lenscorrect/CommandLineDataSource.h"
 #include "lenscorrect/FrameGeometry.h"
+#include "lenscorrect/LensDataKey.h"
 #include "lenscorrect/RgbaImage.h"
 
 namespace LensCorrect

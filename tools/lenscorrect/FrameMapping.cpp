@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "lenscorrect/FrameMapping.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -40,8 +41,28 @@ namespace
 } // namespace
 
 FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
-    const PlateMetadata& plate, const CorrectionData::Header& lensData)
+    const PlateMetadata& plate, ClipLensData& lensData)
+    : samples(lensData.samples())
 {
+    if (samples)
+    {
+        for (const OpenTrackIoSample& sample : samples->samples())
+        {
+            if (sample.timecode)
+            {
+                lensRate = float(sample.timecode->rateNumerator)
+                    / float(std::max(sample.timecode->rateDenominator, 1u));
+                lensDropFrame = sample.timecode->dropFrame;
+                break;
+            }
+        }
+    }
+    else
+    {
+        const CorrectionData::Header header = lensData.header();
+        lensRate = header.tcFps;
+        lensDropFrame = header.tcDrop;
+    }
     if (options.firstFrame || !options.startTimecode.empty())
     {
         mappingSource = Source::options;
@@ -57,7 +78,7 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
     else if (plate.hasTimecode())
     {
         mappingSource = Source::plateTimecode;
-        mapByTimecode(options, clip, plate, lensData);
+        mapByTimecode(options, clip, plate);
     }
     else
     {
@@ -83,15 +104,48 @@ void FrameMapping::mapByOptions(const Options& options, const InputClip& clip)
                     + "\nFirst Frame: " + std::to_string(firstFrame) + "\nHint: set --first-frame");
             continue;
         }
-        mapped.key
-            = LensDataKey { uint32_t(clipFrame), options.framesPerSecond, options.startTimecode };
+        if (!samples)
+        {
+            mapped.key = LensDataKey { uint32_t(clipFrame), options.framesPerSecond,
+                options.startTimecode };
+            continue;
+        }
+        std::optional<Timecode::Timecode> timecode;
+        if (!options.startTimecode.empty())
+        {
+            try
+            {
+                timecode = Timecode::Timecode(options.startTimecode.c_str(), lensRate)
+                    + uint32_t(clipFrame);
+            }
+            catch (const std::exception&)
+            {
+                throw Failure("The start timecode cannot be read at the samples' rate.",
+                    "Start Timecode: \"" + options.startTimecode
+                        + "\"\nFrame Rate: " + rateText(lensRate));
+            }
+        }
+        findSample(mapped, frame.number, size_t(clipFrame), timecode);
     }
 }
 
-void FrameMapping::mapByTimecode(const Options& options, const InputClip& clip,
-    const PlateMetadata& plate, const CorrectionData::Header& lensData)
+void FrameMapping::findSample(MappedFrame& mapped, int number, size_t position,
+    const std::optional<Timecode::Timecode>& timecode) const
 {
-    const float lensRate = lensData.tcFps;
+    mapped.sample = timecode ? samples->atTimecode(*timecode) : samples->atPosition(position);
+    if (!mapped.sample)
+    {
+        mapped.failure = Failure("There is no OpenTrackIO sample for the frame.",
+            "Frame: " + std::to_string(number) + "\n"
+                + (timecode ? "Timecode: " + timecode->string(false)
+                            : "Position: " + std::to_string(position))
+                + "\nSamples File: \"" + samples->path() + "\"");
+    }
+}
+
+void FrameMapping::mapByTimecode(
+    const Options& options, const InputClip& clip, const PlateMetadata& plate)
+{
     const PlateFrameFacts* previous = nullptr;
     uint64_t previousCount = 0;
     float shownRate = 0.0f;
@@ -123,7 +177,7 @@ void FrameMapping::mapByTimecode(const Options& options, const InputClip& clip,
                       "their numbers");
             continue;
         }
-        if (facts.dropFrame && !lensData.tcDrop)
+        if (facts.dropFrame && !lensDropFrame)
         {
             mapped.failure = timecodeFailure(facts,
                 "The frame's timecode is drop-frame, the lens data's is not.",
@@ -161,6 +215,12 @@ void FrameMapping::mapByTimecode(const Options& options, const InputClip& clip,
         }
         previous = &facts;
         previousCount = count;
+        if (samples)
+        {
+            // Samples are labelled with their own timecodes: the label is looked up as it is.
+            findSample(mapped, frame.number, 0, *timecode);
+            continue;
+        }
 
         // The library counts the frame field on from the second, at the lens data's rate: a
         // plate at another whole-frame rate has its frames converted by the library's rule.

@@ -10,18 +10,12 @@
 #include "lenscorrect/ClipLensData.h"
 #include "lenscorrect/Failure.h"
 #include "lenscorrect/InputClip.h"
+#include "lenscorrect/OpenTrackIoSamples.h"
 #include "lenscorrect/Options.h"
 #include "lenscorrect/PlateMetadata.h"
 
 namespace LensCorrect
 {
-
-/// Where one plate frame finds its lens data, or why it cannot.
-struct MappedFrame
-{
-    std::optional<LensDataKey> key;
-    std::optional<Failure> failure;
-};
 
 /// How the frames of a plate are matched to the clip's lens data. Explicit options win
 /// (--first-frame, --start-timecode), then each frame's own timecode, then the order of the
@@ -38,7 +32,7 @@ public:
 
     /// Throws Failure when the plate's timecodes go backwards or repeat.
     FrameMapping(const Options& options, const InputClip& clip, const PlateMetadata& plate,
-        const CorrectionData::Header& lensData);
+        ClipLensData& lensData);
 
     Source source() const { return mappingSource; }
     /// One line for the run's report: which source decided the mapping.
@@ -47,8 +41,15 @@ public:
 
 private:
     void mapByOptions(const Options& options, const InputClip& clip);
-    void mapByTimecode(const Options& options, const InputClip& clip, const PlateMetadata& plate,
-        const CorrectionData::Header& lensData);
+    void mapByTimecode(const Options& options, const InputClip& clip, const PlateMetadata& plate);
+    /// The sample at a position of the file, or at a timecode; a failure naming the frame when
+    /// there is none.
+    void findSample(MappedFrame& mapped, int number, size_t position,
+        const std::optional<Timecode::Timecode>& timecode) const;
+
+    const OpenTrackIoSamples* samples = nullptr;
+    float lensRate = 0.0f; ///< Of the lens data's timecodes; 0 when they have none.
+    bool lensDropFrame = false;
 
     Source mappingSource = Source::sequenceOrder;
     std::string text;

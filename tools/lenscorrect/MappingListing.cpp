@@ -2,8 +2,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "lenscorrect/MappingListing.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 
 namespace LensCorrect
 {
@@ -11,10 +13,10 @@ namespace LensCorrect
 namespace
 {
 
-    std::string number(float value, const char* unit)
+    std::string number(double value, const char* unit)
     {
         char text[48];
-        std::snprintf(text, sizeof(text), "%g %s", double(value), unit);
+        std::snprintf(text, sizeof(text), "%g %s", value, unit);
         return text;
     }
 
@@ -33,23 +35,21 @@ MappingListing::MappingListing(
         Entry entry;
         entry.job = &job;
         entry.facts = &plate.frame(job.frame.number);
-        if (!job.lens.key)
+        try
         {
-            entry.reason = job.lens.failure ? job.lens.failure->what() : "no lens data";
+            entry.record = lensData.record(job.lens);
+            entry.found = true;
         }
-        else
+        catch (const Failure& failure)
         {
-            try
-            {
-                const CorrectionData::Frame frame = lensData.frame(*job.lens.key);
-                entry.found = true;
-                entry.record = frame.frameNumber;
-                entry.recordTimecode = frame.timecode;
-            }
-            catch (const Failure& failure)
-            {
-                entry.reason = failure.what();
-            }
+            entry.reason = failure.what();
+        }
+        // Records in the order of the file: frame numbers, or sample positions.
+        if (entry.found)
+        {
+            const std::string& name = entry.record.name;
+            const size_t digits = name.find_first_of("0123456789");
+            entry.order = digits == std::string::npos ? 0 : std::stoull(name.substr(digits));
         }
         entries.push_back(entry);
     }
@@ -68,15 +68,20 @@ std::vector<std::string> MappingListing::frameLines() const
             lines.push_back(line + "no lens data: " + entry.reason);
             continue;
         }
-        line += "lens data frame " + std::to_string(entry.record)
-            + (entry.recordTimecode.empty() ? "" : " (" + entry.recordTimecode + ")");
-        if (entry.facts->focalLength)
+        line += entry.record.text();
+        // The lens data's own values first; else what the camera wrote into the file.
+        const double unknown = std::numeric_limits<double>::quiet_NaN();
+        const double focalLength = entry.record.focalLength.value_or(
+            entry.facts->focalLength ? double(*entry.facts->focalLength) : unknown);
+        const double focusDistance = entry.record.focusDistance.value_or(
+            entry.facts->focusDistance ? double(*entry.facts->focusDistance) : unknown);
+        if (!std::isnan(focalLength))
         {
-            line += "  focal length " + number(*entry.facts->focalLength, "mm");
+            line += "  focal length " + number(focalLength, "mm");
         }
-        if (entry.facts->focusDistance)
+        if (!std::isnan(focusDistance))
         {
-            line += "  focus " + number(*entry.facts->focusDistance, "m");
+            line += "  focus " + number(focusDistance, "m");
         }
         lines.push_back(line);
     }
@@ -91,7 +96,7 @@ std::vector<std::string> MappingListing::summaryLines() const
         size_t last = first;
         while (last + 1 < entries.size() && entries[first].found && entries[last + 1].found
             && entries[last + 1].job->frame.number == entries[last].job->frame.number + 1
-            && entries[last + 1].record >= entries[last].record)
+            && entries[last + 1].order >= entries[last].order)
         {
             ++last;
         }
@@ -105,12 +110,10 @@ std::vector<std::string> MappingListing::summaryLines() const
         }
         if (a.found)
         {
-            line += " take lens data frame" + std::string(a.record == b.record ? " " : "s ")
-                + range(std::to_string(a.record), std::to_string(b.record));
-            if (!a.recordTimecode.empty())
-            {
-                line += " (" + range(a.recordTimecode, b.recordTimecode) + ")";
-            }
+            LensRecord both = a.record;
+            both.name = range(a.record.name, b.record.name);
+            both.timecode = range(a.record.timecode, b.record.timecode);
+            line += " take " + both.text();
         }
         else
         {

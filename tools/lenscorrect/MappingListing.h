@@ -34,8 +34,8 @@ private:
         const Job* job = nullptr;
         const PlateFrameFacts* facts = nullptr;
         bool found = false;
-        uint32_t record = 0;
-        std::string recordTimecode;
+        LensRecord record;
+        unsigned long long order = 0; ///< Of the record in the lens data.
         std::string reason; ///< Why not found.
     };
     std::vector<Entry> entries;

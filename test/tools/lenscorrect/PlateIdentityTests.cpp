@@ -388,3 +388,64 @@ TEST_F(PlateIdentity, DryRunListsEveryFramesRecordAndWritesNothing)
 }
 
 } // namespace
+
+TEST_F(PlateIdentity, OpenTrackIoSamplesMatchTheirFramesByTimecodeAsTheSameCorrectionFile)
+{
+    // Samples labelled 01:00:00:04 to :06, each with its own exposure falloff, and the same lens
+    // written as a correction file's records.
+    const std::array<double, 6> radii { 0.0, 5.0, 10.0, 15.0, 18.0, 21.4 };
+    TestSupport::TestCorrectionFile file = correctionFile({});
+    std::string samples;
+    for (int label = 4; label <= 6; ++label)
+    {
+        const double a1 = 1e-4 * label;
+        samples += R"({"static":{"camera":{"make":"ARRI","model":"ALEXA Mini",)"
+                   R"("activeSensorPhysicalDimensions":{"width":23.76,"height":13.365},)"
+                   R"("activeSensorResolution":{"width":1920,"height":1080}}},)"
+                   R"("lens":{"distortion":[{"radial":[0]}],"exposureFalloff":{"a1":)"
+            + std::to_string(a1)
+            + R"(}},"timing":{"timecode":{"hours":1,"minutes":0,"seconds":0,"frames":)"
+            + std::to_string(label) + R"(,"frameRate":{"num":25,"denom":1}}}})" + "\n";
+        TestSupport::TestCorrectionFile::Frame record { uint32_t(label), {}, {},
+            timecodeText(0, label) };
+        for (size_t i = 0; i < radii.size(); ++i)
+        {
+            record.shading[i] = float(100.0 * (1.0 - a1 * radii[i] * radii[i]));
+        }
+        file.frames.push_back(record);
+    }
+    const std::string samplesFile = directory.writeFile("take.ndjson", samples);
+    const std::string lensFile = directory.writeFile("A001C001.tlcf", file.text());
+    writePlate({ { 1001, 5 }, { 1002, 6 } });
+
+    ASSERT_EQ(correct({ "--correction-file", lensFile }).status, 0);
+    std::filesystem::rename(path("out"), path("byFile"));
+    const ToolRun run = correct({ "--opentrackio", samplesFile });
+    ASSERT_EQ(run.status, 0) << run.messages;
+    EXPECT_EQ(
+        run.messages.rfind("lenscorrect: each frame finds its lens data by its own timecode", 0),
+        0u)
+        << run.messages;
+    for (const char* name : { "plate.1001.exr", "plate.1002.exr" })
+    {
+        const Image bySamples = readImage(path(std::string("out/") + name));
+        const Image byFile = readImage(path(std::string("byFile/") + name));
+        ASSERT_EQ(bySamples.pixels.size(), byFile.pixels.size());
+        for (size_t i = 0; i < byFile.pixels.size(); ++i)
+        {
+            ASSERT_NEAR(bySamples.pixels[i], byFile.pixels[i], 1e-5f * byFile.pixels[i]) << name;
+        }
+    }
+    const OIIO::ImageSpec spec = readImage(path("out/plate.1002.exr")).spec;
+    EXPECT_EQ(spec.get_string_attribute("lenscorrect:CorrectionFile"), "take.ndjson");
+    EXPECT_EQ(spec.get_string_attribute("lenscorrect:LensDataFrame"), "line 3");
+    EXPECT_EQ(spec.get_string_attribute("lenscorrect:LensDataTimecode"), "01:00:00:06");
+
+    const ToolRun dry = runTool({ path("plate/plate.####.exr"), "--shading", "remove",
+        "--opentrackio", samplesFile, "--dry-run" });
+    EXPECT_EQ(dry.status, 0) << dry.messages;
+    EXPECT_NE(
+        dry.messages.find("1002  plate.1002.exr  01:00:00:06  -> sample line 3 (01:00:00:06)"),
+        std::string::npos)
+        << dry.messages;
+}
