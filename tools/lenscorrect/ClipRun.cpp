@@ -13,6 +13,7 @@
 #include "lenscorrect/Failure.h"
 #include "lenscorrect/FrameMapping.h"
 #include "lenscorrect/FramePipeline.h"
+#include "lenscorrect/FrameStages.h"
 #include "lenscorrect/FrameWriter.h"
 #include "lenscorrect/JobPlan.h"
 #include "lenscorrect/MappingListing.h"
@@ -33,26 +34,6 @@ namespace
     // Two frames between each pair of threads keep all three busy without holding much memory;
     // beyond twice 2160p one, since a frame then takes a quarter GiB or more per buffer.
     size_t queueDepth(Size picture) { return picture.pixels() > uint64_t(2) * 3840 * 2160 ? 1 : 2; }
-
-    struct Decoded
-    {
-        Job job;
-        std::optional<Plate> plate;
-        std::optional<Failure> failure;
-    };
-
-    struct Rendered
-    {
-        Job job;
-        OIIO::ImageSpec plateSpec;
-        Window window; ///< Of the frame and the ST-map.
-        Window pictureWindow; ///< Of the gain map.
-        std::vector<RgbaImage> groups;
-        std::optional<RgbaImage> stMap;
-        std::optional<RgbaImage> gainMap;
-        Provenance provenance;
-        std::optional<Failure> failure;
-    };
 
     std::string sizeText(Size size)
     {
@@ -80,8 +61,6 @@ namespace
         void checkOptions() const;
         void identifyClip(const InputClip& clip);
         ExitStatus dryRun(const std::vector<Job>& jobs);
-        Rendered render(Decoded& decoded);
-        void write(Rendered& rendered);
         ExitStatus process(const InputClip& clip, std::vector<Job>& jobs);
 
         const Options& options;
@@ -90,7 +69,6 @@ namespace
         RunReport report;
 
         Size picture;
-        OIIO::TypeDesc dataType;
         std::string plateFormat;
         std::optional<Size> withoutOverscan;
         std::optional<PlateMetadata> plate;
@@ -102,8 +80,7 @@ namespace
         std::optional<Canvas> canvas;
         std::unique_ptr<ColorConversion> colour;
         std::unique_ptr<ChannelLayout> layout;
-        std::optional<RgbaImage> previewBefore;
-        std::optional<RgbaImage> previewAfter;
+        std::optional<FrameStages> frameStages;
         std::atomic<size_t> written { 0 };
     };
 
@@ -180,127 +157,11 @@ namespace
         return listing.complete() && report.failedFrames().empty() ? succeeded : failed;
     }
 
-    Rendered Run::render(Decoded& decoded)
-    {
-        Rendered rendered { decoded.job, {}, {}, {}, {}, {}, {}, {}, decoded.failure };
-        if (rendered.failure)
-        {
-            return rendered;
-        }
-        const Job& job = decoded.job;
-        try
-        {
-            // The record first: a frame without lens data fails with the reason.
-            const LensRecord record = lensData->record(job.lens);
-            const LensDataKey key = job.lens.key.value_or(LensDataKey {});
-            const Size renderSize = canvas->renderSize(job, *lensData, *corrector);
-            const Size outputSize = options.keepSize ? picture : canvas->size();
-
-            Plate& plate = *decoded.plate;
-            rendered.plateSpec = plate.spec;
-            rendered.pictureWindow = { plate.spec.x, plate.spec.y, picture };
-            rendered.window = options.keepSize
-                ? rendered.pictureWindow
-                : FrameGeometry::canvasWindow(rendered.pictureWindow, outputSize);
-            const auto place = [&](RgbaImage image)
-            {
-                if (image.size == outputSize)
-                {
-                    return image;
-                }
-                return options.keepSize
-                    ? centredCopy(image, outputSize)
-                    : placedCopy(image, outputSize,
-                        FrameGeometry::bufferOffset(picture, image.size, outputSize));
-            };
-            if (!job.output.empty() || job.preview)
-            {
-                for (const RgbaImage& group : plate.groups)
-                {
-                    rendered.groups.push_back(place(corrector->correct(key, renderSize, group)));
-                }
-            }
-            if (!job.stMap.empty())
-            {
-                rendered.stMap = place(corrector->stMap(key, renderSize));
-            }
-            if (!job.gainMap.empty())
-            {
-                rendered.gainMap = corrector->gainMap(key);
-            }
-            if (job.preview)
-            {
-                previewBefore = plate.groups.front();
-                previewAfter = rendered.groups.front();
-            }
-            rendered.provenance = { fileName(lensData->path()),
-                clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name,
-                record.name, record.timecode, options.shading, options.distortion, "frame" };
-        }
-        catch (const Failure& failure)
-        {
-            rendered.failure = failure;
-        }
-        catch (const std::exception& exception)
-        {
-            rendered.failure = Failure(
-                "The frame could not be corrected.", std::string("Reason: ") + exception.what());
-        }
-        return rendered;
-    }
-
-    void Run::write(Rendered& rendered)
-    {
-        const Job& job = rendered.job;
-        Provenance provenance = rendered.provenance;
-        if (!job.output.empty())
-        {
-            FrameWriter::writeFrame(job.output, rendered.plateSpec, plateFormat, rendered.window,
-                dataType, rendered.groups, *colour, *layout, provenance);
-        }
-        if (rendered.stMap)
-        {
-            provenance.what = "ST-map";
-            FrameWriter::write(job.stMap,
-                FrameWriter::mapSpec(rendered.plateSpec, rendered.window, job.stMap, provenance),
-                rendered.stMap->pixels.data());
-        }
-        if (rendered.gainMap)
-        {
-            provenance.what = "gain map";
-            FrameWriter::write(job.gainMap,
-                FrameWriter::mapSpec(
-                    rendered.plateSpec, rendered.pictureWindow, job.gainMap, provenance),
-                rendered.gainMap->pixels.data());
-        }
-    }
-
     /// Reads, corrects and writes the jobs on three threads.
     ExitStatus Run::process(const InputClip& clip, std::vector<Job>& jobs)
     {
-        // Frames already complete under --skip-existing are done; the preview frame is still
-        // rendered (without being written again) when it is among them.
-        std::vector<Job> work;
         std::vector<int> skipped;
-        for (Job& job : jobs)
-        {
-            std::error_code ignored;
-            const auto exists = [&](const std::string& path)
-            { return path.empty() || fs::is_regular_file(path, ignored); };
-            if (options.skipExisting && exists(job.output) && exists(job.stMap)
-                && exists(job.gainMap))
-            {
-                skipped.push_back(job.frame.number);
-                if (!job.preview)
-                {
-                    continue;
-                }
-                job.output.clear();
-                job.stMap.clear();
-                job.gainMap.clear();
-            }
-            work.push_back(job);
-        }
+        const std::vector<Job> work = unfinishedJobs(options, jobs, skipped);
 
         const OIIO::ImageSpec& spec = clip.firstSpec();
         if (!options.quiet)
@@ -323,6 +184,8 @@ namespace
             report.progress().frameDone(number, "exists, skipped");
         }
 
+        frameStages.emplace(options, picture, *canvas, *corrector, *lensData, *colour, *layout,
+            plateFormat, clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name);
         PlateReader plates(clip, *colour, *layout);
         FramePipeline<Job, Decoded, Rendered> pipeline(queueDepth(picture));
         typename FramePipeline<Job, Decoded, Rendered>::Stages stages;
@@ -346,7 +209,7 @@ namespace
             return item;
         };
         stages.keepRendering = [&] { return !report.halted(); };
-        stages.render = [&](Decoded& item) { return render(item); };
+        stages.render = [&](Decoded& item) { return frameStages->render(item); };
         stages.isLast
             = [&](const Rendered& item) { return item.failure.has_value() && !options.keepGoing; };
         stages.write = [&](Rendered& item)
@@ -364,7 +227,7 @@ namespace
             }
             try
             {
-                write(item);
+                frameStages->write(item);
                 if (!wasSkipped)
                 {
                     ++written;
@@ -384,11 +247,12 @@ namespace
         pipeline.run(work, stages);
         report.progress().finish();
 
-        if (previewBefore && previewAfter)
+        if (frameStages->previewBefore() && frameStages->previewAfter())
         {
             try
             {
-                writePreview(options.preview, *previewBefore, *previewAfter);
+                writePreview(
+                    options.preview, *frameStages->previewBefore(), *frameStages->previewAfter());
                 report.say("lenscorrect: preview of frame "
                     + std::to_string(options.previewFrame.value_or(jobs.front().frame.number))
                     + " written to " + options.preview);
@@ -425,7 +289,6 @@ namespace
                     + " px\nPlate: " + sizeText(picture) + " px");
         }
         plateFormat = clip.formatName();
-        dataType = options.dataType.empty() ? OIIO::TypeUnknown : OIIO::TypeDesc(options.dataType);
 
         identifyClip(clip);
         LensSettings settings;

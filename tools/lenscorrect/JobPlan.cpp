@@ -184,4 +184,29 @@ void prepareOutputs(const Options& options, const InputClip& clip, const std::ve
     }
 }
 
+std::vector<Job> unfinishedJobs(
+    const Options& options, const std::vector<Job>& jobs, std::vector<int>& skipped)
+{
+    std::vector<Job> work;
+    for (Job job : jobs)
+    {
+        std::error_code ignored;
+        const auto exists = [&](const std::string& path)
+        { return path.empty() || fs::is_regular_file(path, ignored); };
+        if (options.skipExisting && exists(job.output) && exists(job.stMap) && exists(job.gainMap))
+        {
+            skipped.push_back(job.frame.number);
+            if (!job.preview)
+            {
+                continue;
+            }
+            job.output.clear();
+            job.stMap.clear();
+            job.gainMap.clear();
+        }
+        work.push_back(job);
+    }
+    return work;
+}
+
 } // namespace LensCorrect

@@ -30,6 +30,11 @@ struct Job
 std::vector<Job> planJobs(
     const Options& options, const InputClip& clip, const FrameMapping& mapping, RunReport& report);
 
+/// The jobs left to do: under --skip-existing those whose outputs all exist are done and listed in
+/// `skipped`; the preview frame is still rendered among them, without its outputs.
+std::vector<Job> unfinishedJobs(
+    const Options& options, const std::vector<Job>& jobs, std::vector<int>& skipped);
+
 /// Refuses outputs that would overwrite an input or each other, checks that every output's
 /// format is known, and creates the output directories. Throws Failure.
 void prepareOutputs(const Options& options, const InputClip& clip, const std::vector<Job>& jobs);

@@ -1,0 +1,124 @@
+// Copyright (c) 2026 The Lens Correction Authors
+// SPDX-License-Identifier: BSD-3-Clause
+#include "lenscorrect/FrameStages.h"
+
+#include <filesystem>
+#include <utility>
+
+#include "lenscorrect/FrameWriter.h"
+
+namespace LensCorrect
+{
+
+FrameStages::FrameStages(const Options& options, Size picture, const Canvas& canvas,
+    FrameCorrector& corrector, ClipLensData& lensData, const ColorConversion& colour,
+    const ChannelLayout& layout, std::string plateFormat, std::string clipName)
+    : keepSize(options.keepSize)
+    , shading(options.shading)
+    , distortion(options.distortion)
+    , dataType(options.dataType.empty() ? OIIO::TypeUnknown : OIIO::TypeDesc(options.dataType))
+    , picture(picture)
+    , canvas(canvas)
+    , corrector(corrector)
+    , lensData(lensData)
+    , colour(colour)
+    , layout(layout)
+    , plateFormat(std::move(plateFormat))
+    , clipName(std::move(clipName))
+{
+}
+
+Rendered FrameStages::render(Decoded& decoded)
+{
+    Rendered rendered { decoded.job, {}, {}, {}, {}, {}, {}, {}, decoded.failure };
+    if (rendered.failure)
+    {
+        return rendered;
+    }
+    const Job& job = decoded.job;
+    try
+    {
+        // The record first: a frame without lens data fails with the reason.
+        const LensRecord record = lensData.record(job.lens);
+        const LensDataKey key = job.lens.key.value_or(LensDataKey {});
+        const Size renderSize = canvas.renderSize(job, lensData, corrector);
+        const Size outputSize = keepSize ? picture : canvas.size();
+
+        Plate& plate = *decoded.plate;
+        rendered.plateSpec = plate.spec;
+        rendered.pictureWindow = { plate.spec.x, plate.spec.y, picture };
+        rendered.window = keepSize
+            ? rendered.pictureWindow
+            : FrameGeometry::canvasWindow(rendered.pictureWindow, outputSize);
+        const auto place = [&](RgbaImage image)
+        {
+            if (image.size == outputSize)
+            {
+                return image;
+            }
+            return keepSize ? centredCopy(image, outputSize)
+                            : placedCopy(image, outputSize,
+                                FrameGeometry::bufferOffset(picture, image.size, outputSize));
+        };
+        if (!job.output.empty() || job.preview)
+        {
+            for (const RgbaImage& group : plate.groups)
+            {
+                rendered.groups.push_back(place(corrector.correct(key, renderSize, group)));
+            }
+        }
+        if (!job.stMap.empty())
+        {
+            rendered.stMap = place(corrector.stMap(key, renderSize));
+        }
+        if (!job.gainMap.empty())
+        {
+            rendered.gainMap = corrector.gainMap(key);
+        }
+        if (job.preview)
+        {
+            before = plate.groups.front();
+            after = rendered.groups.front();
+        }
+        rendered.provenance = { std::filesystem::path(lensData.path()).filename().string(),
+            clipName, record.name, record.timecode, shading, distortion, "frame" };
+    }
+    catch (const Failure& failure)
+    {
+        rendered.failure = failure;
+    }
+    catch (const std::exception& exception)
+    {
+        rendered.failure = Failure(
+            "The frame could not be corrected.", std::string("Reason: ") + exception.what());
+    }
+    return rendered;
+}
+
+void FrameStages::write(Rendered& rendered)
+{
+    const Job& job = rendered.job;
+    Provenance provenance = rendered.provenance;
+    if (!job.output.empty())
+    {
+        FrameWriter::writeFrame(job.output, rendered.plateSpec, plateFormat, rendered.window,
+            dataType, rendered.groups, colour, layout, provenance);
+    }
+    if (rendered.stMap)
+    {
+        provenance.what = "ST-map";
+        FrameWriter::write(job.stMap,
+            FrameWriter::mapSpec(rendered.plateSpec, rendered.window, job.stMap, provenance),
+            rendered.stMap->pixels.data());
+    }
+    if (rendered.gainMap)
+    {
+        provenance.what = "gain map";
+        FrameWriter::write(job.gainMap,
+            FrameWriter::mapSpec(
+                rendered.plateSpec, rendered.pictureWindow, job.gainMap, provenance),
+            rendered.gainMap->pixels.data());
+    }
+}
+
+} // namespace LensCorrect
