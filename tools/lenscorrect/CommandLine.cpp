@@ -41,9 +41,13 @@ frame; --skip-existing resumes it. The input is never overwritten.
 
     const char* const footer = R"(LENS DATA
   With --correction-file the file's header must name the clip: its video file name or clip
-  name must equal the clip's file name (the last part of --clip, the input by default, or
-  --clip-name). Without it, the correction file is searched for in the clip's directory, its
-  subdirectories and up to five parent directories with their subdirectories.
+  name must equal the clip's name. That is --clip-name, else the camera's clip name in the
+  plate's files (the key the library's metadata table names for the camera maker and the
+  container, such as EXR's interim.clip.cameraClipName), else the file name of --clip (the
+  input by default). Without --correction-file, the correction file naming the clip is searched
+  for in the clip's directory, its subdirectories and up to five parent directories with their
+  subdirectories. A plate whose EXR data window reaches evenly beyond its display window is an
+  overscan plate: the display window is its picture (--size-without-overscan overrides it).
   --opentrackio takes the lens data of every frame from OpenTrackIO samples (one JSON sample
   per line, or a JSON array of samples): each sample's Brown-Conrady distortion and exposure
   falloff become the six values of a correction file. What that cannot represent (tangential
@@ -53,9 +57,22 @@ frame; --skip-existing resumes it. The input is never overwritten.
 FRAMES
   Sequences are written plate.####.exr (one digit per #), plate.%04d.exr, or as one file of the
   sequence (plate.1001.exr stands for all of plate.####.exr). Output files keep the input's
-  frame numbers; a movie's frames are numbered from 0. The clip's frame 0 is --first-frame
-  (default: the first frame found); frame numbers are converted from --fps to the lens data's
-  rate, and --start-timecode looks frames up by timecode instead of by number.
+  frame numbers; a movie's frames are numbered from 0.
+
+MATCHING FRAMES TO LENS DATA, in this order of precedence
+  1. Options: --first-frame N makes plate frame N the clip's frame 0 (default: the first frame
+     found), --start-timecode TC gives frame 0's timecode; frames are then counted by number.
+  2. The plate's own timecodes (smpte:TimeCode of each EXR or DPX file, a movie's start
+     timecode): each frame takes the record of its own timecode, so that handles, gaps and
+     renumbering cannot shift the data. The plate's rate is --fps, else the file's, else the
+     lens data's. Timecodes that go backwards or repeat, or a drop-frame plate against lens data
+     without drop frame, are errors.
+  3. Sequence order, a stated guess: the first frame is the clip's frame 0.
+  The first line of the report says which decided; --dry-run lists every frame's file,
+  timecode, lens data record and its timecode, and writes nothing (status 1 when a frame finds
+  no lens data). Every output records the correction file, clip, record, timecode and
+  corrections in its metadata (EXR and PNG attributes lenscorrect:*, the image history, the
+  image description of other formats) and keeps the plate frame's timecode.
 
 EXPORTS
   An ST-map holds, for every output pixel, where the distortion correction takes it from in the
