@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   ocl-icd-opencl-dev opencl-headers pocl-opencl-icd clinfo
   libopenimageio-dev openimageio-tools libcli11-dev
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-openimageio
 )
 
 missing=()

@@ -44,6 +44,22 @@ FrameCorrector::FrameCorrector(const LensSettings& settings, Size picture)
     , core(std::make_unique<CommandLineDataSource>(
           settings.identity, settings.manualRecordingFormat, request))
 {
+    // The library takes the timecode in a field of 16 characters with its NUL; a cut one would
+    // look up other frames.
+    if (settings.startTimecode.size() >= sizeof(Core::FrameData::startTimecode))
+    {
+        throw Failure("The start timecode is longer than a timecode can be.",
+            "Start Timecode: \"" + settings.startTimecode + "\"");
+    }
+    const std::optional<Size>& withoutOverscan = settings.sizeWithoutOverscan;
+    if (withoutOverscan
+        && (withoutOverscan->width > picture.width || withoutOverscan->height > picture.height))
+    {
+        const auto text = [](Size size)
+        { return std::to_string(size.width) + "x" + std::to_string(size.height) + " px"; };
+        throw Failure("The picture without overscan is larger than the plate.",
+            "Size Without Overscan: " + text(*withoutOverscan) + "\nPlate: " + text(picture));
+    }
 }
 
 FrameCorrector::~FrameCorrector() = default;
@@ -113,19 +129,33 @@ Size FrameCorrector::renderSize(uint32_t clipFrame)
     return size;
 }
 
-RgbaImage FrameCorrector::correct(uint32_t clipFrame, Size renderSize, const RgbaImage& pixels)
+RgbaImage FrameCorrector::render(uint32_t clipFrame, Size renderSize, const float* input)
 {
-    RgbaImage enlarged;
-    if (renderSize != picture)
-    {
-        enlarged = centredCopy(pixels, renderSize);
-    }
-    const RgbaImage& input = renderSize != picture ? enlarged : pixels;
     // The library writes every output pixel.
     RgbaImage output(renderSize, RgbaImage::Uninitialised {});
     prepare(clipFrame, renderSize, true, false, true);
-    check(core.render(input.pixels.data(), output.pixels.data(), output.bytes()));
+    check(core.render(input, output.pixels.data(), output.bytes()));
     return output;
+}
+
+RgbaImage FrameCorrector::correct(uint32_t clipFrame, Size renderSize, const RgbaImage& pixels)
+{
+    if (renderSize == picture)
+    {
+        return render(clipFrame, renderSize, pixels.pixels.data());
+    }
+    return render(clipFrame, renderSize, centredCopy(pixels, renderSize).pixels.data());
+}
+
+RgbaImage FrameCorrector::correct(uint32_t clipFrame, Size renderSize, const float* pixels)
+{
+    if (renderSize == picture)
+    {
+        return render(clipFrame, renderSize, pixels);
+    }
+    RgbaImage copy(picture, RgbaImage::Uninitialised {});
+    std::copy(pixels, pixels + copy.pixels.size(), copy.pixels.begin());
+    return correct(clipFrame, renderSize, copy);
 }
 
 RgbaImage FrameCorrector::stMap(uint32_t clipFrame, Size renderSize)

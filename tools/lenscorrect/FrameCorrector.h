@@ -48,6 +48,8 @@ struct LensSettings
 class FrameCorrector
 {
 public:
+    /// Throws Failure when the start timecode is too long to be one or the picture without
+    /// overscan is larger than the picture.
     FrameCorrector(const LensSettings& settings, Size picture);
     ~FrameCorrector();
     FrameCorrector(const FrameCorrector&) = delete;
@@ -65,6 +67,9 @@ public:
     /// One frame corrected: `picture` (picture-sized) centred in a zeroed buffer of
     /// `renderSize`, which the library corrects (shading first, then distortion, when both).
     RgbaImage correct(uint32_t clipFrame, Size renderSize, const RgbaImage& picture);
+    /// The same for picture-sized RGBA pixels that the caller keeps: read in place when the
+    /// frame keeps its size.
+    RgbaImage correct(uint32_t clipFrame, Size renderSize, const float* picture);
 
     /// An ST-map of `renderSize`: for every output pixel the normalised position in the plate
     /// that the distortion correction takes it from, s = (x + 0.5) / width and
@@ -80,6 +85,7 @@ private:
     void prepare(
         uint32_t clipFrame, Size bufferSize, bool shading, bool shadingMap, bool distortion);
     void check(bool succeeded) const;
+    RgbaImage render(uint32_t clipFrame, Size renderSize, const float* input);
 
     const LensSettings settings;
     const Size picture;
