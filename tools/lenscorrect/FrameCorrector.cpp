@@ -140,11 +140,7 @@ RgbaImage FrameCorrector::render(uint32_t clipFrame, Size renderSize, const floa
 
 RgbaImage FrameCorrector::correct(uint32_t clipFrame, Size renderSize, const RgbaImage& pixels)
 {
-    if (renderSize == picture)
-    {
-        return render(clipFrame, renderSize, pixels.pixels.data());
-    }
-    return render(clipFrame, renderSize, centredCopy(pixels, renderSize).pixels.data());
+    return correct(clipFrame, renderSize, pixels.pixels.data());
 }
 
 RgbaImage FrameCorrector::correct(uint32_t clipFrame, Size renderSize, const float* pixels)
@@ -153,9 +149,7 @@ RgbaImage FrameCorrector::correct(uint32_t clipFrame, Size renderSize, const flo
     {
         return render(clipFrame, renderSize, pixels);
     }
-    RgbaImage copy(picture, RgbaImage::Uninitialised {});
-    std::copy(pixels, pixels + copy.pixels.size(), copy.pixels.begin());
-    return correct(clipFrame, renderSize, copy);
+    return render(clipFrame, renderSize, centredCopy(pixels, picture, renderSize).pixels.data());
 }
 
 RgbaImage FrameCorrector::stMap(uint32_t clipFrame, Size renderSize)
