@@ -136,6 +136,15 @@ namespace
         return render();
     }
 
+    /// A map method of the corrector for (frame, width, height), as an RGBA array.
+    template <LensCorrect::RgbaImage (Corrector::*render)(uint32_t, LensCorrect::Size)>
+    py::array map(Corrector& corrector, int64_t frame, int64_t width, int64_t height)
+    {
+        const uint32_t number = frameNumber(frame);
+        const LensCorrect::Size plate = pictureSize(width, height);
+        return frameArray(withoutGil([&] { return (corrector.*render)(number, plate); }), 4);
+    }
+
 } // namespace
 
 void bindCorrector(py::module_& module)
@@ -191,28 +200,14 @@ library or of the tool's rules raise Error.)")
             "The corrected frame, of frame_size, with the image's channels: shading first, then "
             "distortion. RGB is processed as opaque; alpha is kept by shading and resampled by "
             "distortion.")
-        .def(
-            "st_map",
-            [](Corrector& corrector, int64_t frame, int64_t width, int64_t height)
-            {
-                const uint32_t number = frameNumber(frame);
-                const LensCorrect::Size plate = pictureSize(width, height);
-                return frameArray(withoutGil([&] { return corrector.stMap(number, plate); }), 4);
-            },
-            py::arg("frame"), py::arg("width"), py::arg("height"),
+        .def("st_map", &map<&Corrector::stMap>, py::arg("frame"), py::arg("width"),
+            py::arg("height"),
             "The distortion correction's ST-map, RGBA of frame_size: for every output pixel, "
             "where it is taken from in the plate, s = (x + 0.5) / width in red and "
             "t = 1 - (y + 0.5) / height in green (x, y from the plate's top left), blue 0, and in "
             "alpha the share of the sample inside the plate (1 inside, 0 outside).")
-        .def(
-            "gain_map",
-            [](Corrector& corrector, int64_t frame, int64_t width, int64_t height)
-            {
-                const uint32_t number = frameNumber(frame);
-                const LensCorrect::Size plate = pictureSize(width, height);
-                return frameArray(withoutGil([&] { return corrector.gainMap(number, plate); }), 4);
-            },
-            py::arg("frame"), py::arg("width"), py::arg("height"),
+        .def("gain_map", &map<&Corrector::gainMap>, py::arg("frame"), py::arg("width"),
+            py::arg("height"),
             "The shading correction's gain map, RGBA of the picture's size: the multiplier it "
             "applies to linear light in red, green and blue, alpha 1.");
 }
