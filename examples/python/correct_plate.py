@@ -12,6 +12,7 @@ lenscorrect writes it.
         --shading remove --distortion undistort -o corrected.1001.exr
 """
 import argparse
+import os
 import sys
 import time
 
@@ -44,10 +45,12 @@ def write_exr(path, plate_spec, frame):
     spec.full_x, spec.full_y = plate_spec.full_x, plate_spec.full_y
     spec.full_width, spec.full_height = plate_spec.full_width, plate_spec.full_height
     spec.attribute("compression", "zip")
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
     output = oiio.ImageOutput.create(path)
-    if not output or not output.open(path, spec) or not output.write_image(frame):
-        sys.exit(f"{path}: {oiio.geterror() or output.geterror()}")
-    output.close()
+    if not output:
+        sys.exit(f"{path}: {oiio.geterror()}")
+    if not output.open(path, spec) or not output.write_image(frame) or not output.close():
+        sys.exit(f"{path}: {output.geterror()}")
 
 
 def main():
