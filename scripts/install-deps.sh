@@ -11,6 +11,7 @@ packages=(
   ocl-icd-opencl-dev opencl-headers pocl-opencl-icd clinfo
   libopenimageio-dev openimageio-tools libcli11-dev
   slurm-wlm munge
+  pybind11-dev python3-dev python3-numpy python3-pytest python3-openimageio
 )
 
 missing=()

@@ -10,3 +10,8 @@ for program in "$dir"/bench/*/*Benchmark "$dir"/bench/tools/*/*Benchmark; do
   echo "== $(basename "$program")"
   "$program" "$@"
 done
+# The Python module's benchmark, where the module and its baseline were built.
+if compgen -G "$dir/bench/python/lenscorrection_bench*.so" > /dev/null; then
+  echo "== correct_benchmark.py"
+  PYTHONPATH="$dir/python:$dir/bench/python" /usr/bin/python3 bench/python/correct_benchmark.py
+fi

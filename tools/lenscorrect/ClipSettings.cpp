@@ -65,4 +65,17 @@ ClipIdentity clipIdentity(const Options& options)
         clip.lexically_normal().string() };
 }
 
+LensSettings lensSettings(const Options& options)
+{
+    LensSettings settings;
+    settings.shading = options.shading;
+    settings.distortion = options.distortion;
+    settings.identity = clipIdentity(options);
+    settings.manualRecordingFormat = manualRecordingFormat(options);
+    settings.framesPerSecond = options.framesPerSecond;
+    settings.startTimecode = options.startTimecode;
+    settings.sizeWithoutOverscan = options.sizeWithoutOverscan;
+    return settings;
+}
+
 } // namespace LensCorrect

@@ -21,4 +21,8 @@ std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat(
 /// name it must carry (--clip or the input, renamed by --clip-name).
 ClipIdentity clipIdentity(const Options& options);
 
+/// The corrections and everything the library is told about the clip, from the options:
+/// clipIdentity, manualRecordingFormat and the frame mapping. Throws as those do.
+LensSettings lensSettings(const Options& options);
+
 } // namespace LensCorrect

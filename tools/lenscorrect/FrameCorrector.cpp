@@ -46,6 +46,22 @@ FrameCorrector::FrameCorrector(const LensSettings& settings, Size picture)
     , core(std::make_unique<CommandLineDataSource>(
           settings.identity, settings.manualRecordingFormat, request))
 {
+    // The library takes the timecode in a field of 16 characters with its NUL; a cut one would
+    // look up other frames.
+    if (settings.startTimecode.size() >= sizeof(Core::FrameData::startTimecode))
+    {
+        throw Failure("The start timecode is longer than a timecode can be.",
+            "Start Timecode: \"" + settings.startTimecode + "\"");
+    }
+    const std::optional<Size>& withoutOverscan = settings.sizeWithoutOverscan;
+    if (withoutOverscan
+        && (withoutOverscan->width > picture.width || withoutOverscan->height > picture.height))
+    {
+        const auto text = [](Size size)
+        { return std::to_string(size.width) + "x" + std::to_string(size.height) + " px"; };
+        throw Failure("The picture without overscan is larger than the plate.",
+            "Size Without Overscan: " + text(*withoutOverscan) + "\nPlate: " + text(picture));
+    }
 }
 
 FrameCorrector::~FrameCorrector() = default;
@@ -141,20 +157,28 @@ Size FrameCorrector::renderSize(const LensDataKey& frame)
     return size;
 }
 
-RgbaImage FrameCorrector::correct(
-    const LensDataKey& frame, Size renderSize, const RgbaImage& pixels)
+RgbaImage FrameCorrector::render(const LensDataKey& frame, Size renderSize, const float* input)
 {
-    RgbaImage enlarged;
-    if (renderSize != picture)
-    {
-        enlarged = centredCopy(pixels, renderSize);
-    }
-    const RgbaImage& input = renderSize != picture ? enlarged : pixels;
     // The library writes every output pixel.
     RgbaImage output(renderSize, RgbaImage::Uninitialised {});
     prepare(frame, renderSize, true, false, true);
-    check(core.render(input.pixels.data(), output.pixels.data(), output.bytes()));
+    check(core.render(input, output.pixels.data(), output.bytes()));
     return output;
+}
+
+RgbaImage FrameCorrector::correct(
+    const LensDataKey& frame, Size renderSize, const RgbaImage& pixels)
+{
+    return correct(frame, renderSize, pixels.pixels.data());
+}
+
+RgbaImage FrameCorrector::correct(const LensDataKey& frame, Size renderSize, const float* pixels)
+{
+    if (renderSize == picture)
+    {
+        return render(frame, renderSize, pixels);
+    }
+    return render(frame, renderSize, centredCopy(pixels, picture, renderSize).pixels.data());
 }
 
 RgbaImage FrameCorrector::stMap(const LensDataKey& frame, Size renderSize)

@@ -50,6 +50,8 @@ struct LensSettings
 class FrameCorrector
 {
 public:
+    /// Throws Failure when the start timecode is too long to be one or the picture without
+    /// overscan is larger than the picture.
     FrameCorrector(const LensSettings& settings, Size picture);
     ~FrameCorrector();
     FrameCorrector(const FrameCorrector&) = delete;
@@ -75,6 +77,13 @@ public:
     /// `renderSize`, which the library corrects (shading first, then distortion, when both).
     RgbaImage correct(const LensDataKey& frame, Size renderSize, const RgbaImage& picture);
     RgbaImage correct(uint32_t clipFrame, Size renderSize, const RgbaImage& picture)
+    {
+        return correct(key(clipFrame), renderSize, picture);
+    }
+    /// The same for picture-sized RGBA pixels that the caller keeps: read in place when the
+    /// frame keeps its size.
+    RgbaImage correct(const LensDataKey& frame, Size renderSize, const float* picture);
+    RgbaImage correct(uint32_t clipFrame, Size renderSize, const float* picture)
     {
         return correct(key(clipFrame), renderSize, picture);
     }
@@ -104,6 +113,7 @@ private:
     void prepare(
         const LensDataKey& frame, Size bufferSize, bool shading, bool shadingMap, bool distortion);
     void check(bool succeeded) const;
+    RgbaImage render(const LensDataKey& frame, Size renderSize, const float* input);
 
     const LensSettings settings;
     const Size picture;

@@ -73,8 +73,11 @@ struct RgbaImage
 /// `size` is smaller in both directions, the part of `image` whose top left corner is at
 /// `offset`. Throws Failure when it is neither or the offset leaves no room.
 RgbaImage placedCopy(const RgbaImage& image, Size size, Size offset);
+/// The same for RGBA pixels of `imageSize` that the caller keeps.
+RgbaImage placedCopy(const float* image, Size imageSize, Size size, Size offset);
 
 /// placedCopy with the smaller image centred in the larger.
 RgbaImage centredCopy(const RgbaImage& image, Size size);
+RgbaImage centredCopy(const float* image, Size imageSize, Size size);
 
 } // namespace LensCorrect
