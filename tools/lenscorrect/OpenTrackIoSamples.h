@@ -11,7 +11,7 @@
 
 #include "RecordingFormatDatabase/RecordingFormat.h"
 #include "Timecode/Timecode.h"
-#include "lenscorrect/FrameGeometry.h"
+#include "lenscorrect/OpenTrackIoLosses.h" // statedLosses, for the callers of the samples
 
 namespace LensCorrect
 {
@@ -91,13 +91,5 @@ private:
     std::vector<OpenTrackIoSample> all;
     std::multimap<std::string, size_t> byTimecode;
 };
-
-/// What the samples a run uses lose in the conversion, one report line per kind (tangential
-/// terms, an off-centre distortion centre, further distortion entries) with the largest
-/// displacement it would have caused at a corner of a `picture`-sized frame, and a line when
-/// radii were scaled; empty when nothing is lost. With `strict` a loss throws Failure naming the
-/// first sample that has it.
-std::vector<std::string> statedLosses(
-    const std::vector<const OpenTrackIoSample*>& used, Size picture, bool strict);
 
 } // namespace LensCorrect
