@@ -449,3 +449,25 @@ TEST_F(PlateIdentity, OpenTrackIoSamplesMatchTheirFramesByTimecodeAsTheSameCorre
         std::string::npos)
         << dry.messages;
 }
+
+TEST_F(PlateIdentity, AMoviesFramesCountOnFromItsStartTimecode)
+{
+    if (OIIO::get_string_attribute("input_format_list").find("ffmpeg") == std::string::npos)
+    {
+        GTEST_SKIP() << "OpenImageIO has no FFmpeg reader here";
+    }
+    std::vector<Image> frames;
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        Image image = testImage(192, 108, 3, frame);
+        image.spec.set_format(OIIO::TypeUInt8);
+        frames.push_back(image);
+    }
+    writeMovie(path("A001C001.avi"), frames, "01:00:00:05");
+    const ToolRun run = runTool({ path("A001C001.avi"), "--shading", "remove", "--correction-file",
+        writeLensData(), "--clip-name", "A001C001.mov", "--dry-run" });
+    EXPECT_EQ(run.status, 0) << run.messages;
+    EXPECT_NE(run.messages.find("2  A001C001.avi  01:00:00:07  -> lens data frame 7 (01:00:00:07)"),
+        std::string::npos)
+        << run.messages;
+}

@@ -173,7 +173,8 @@ namespace
 
 } // namespace
 
-void writeMovie(const std::string& path, const std::vector<Image>& frames)
+void writeMovie(
+    const std::string& path, const std::vector<Image>& frames, const std::string& timecode)
 {
     const uint32_t width = uint32_t(frames.front().spec.width);
     const uint32_t height = uint32_t(frames.front().spec.height);
@@ -236,6 +237,8 @@ void writeMovie(const std::string& path, const std::vector<Image>& frames)
             + list("hdrl",
                 chunk("avih", mainHeader)
                     + list("strl", chunk("strh", streamHeader) + chunk("strf", bitmapHeader)))
+            // The start timecode as an INFO entry, which FFmpeg reads as the movie's "timecode".
+            + (timecode.empty() ? std::string() : list("INFO", chunk("ISMP", timecode + '\0')))
             + list("movi", movie) + chunk("idx1", index));
     std::ofstream(path, std::ios::binary) << riff;
 }
