@@ -105,11 +105,6 @@ namespace
         {
             throw Failure("A gain map describes a shading correction: add --shading.");
         }
-        if (options.startTimecode.size() > 15)
-        {
-            throw Failure("The start timecode is longer than a timecode can be.",
-                "Start Timecode: \"" + options.startTimecode + "\"");
-        }
     }
 
     /// Which clip the plate is, from the options and the plate's own metadata, and its lens data.
@@ -281,21 +276,11 @@ namespace
         picture = { uint32_t(std::max(spec.width, 0)), uint32_t(std::max(spec.height, 0)) };
         FrameGeometry::checkFrameSize(picture, "input frame");
         withoutOverscan = pictureWithoutOverscan(options, spec);
-        if (withoutOverscan
-            && (withoutOverscan->width > picture.width || withoutOverscan->height > picture.height))
-        {
-            throw Failure("The picture without overscan is larger than the plate.",
-                "Size Without Overscan: " + sizeText(*withoutOverscan)
-                    + " px\nPlate: " + sizeText(picture) + " px");
-        }
         plateFormat = clip.formatName();
 
         identifyClip(clip);
-        LensSettings settings;
-        settings.shading = options.shading;
-        settings.distortion = options.distortion;
+        LensSettings settings = lensSettings(options);
         settings.identity = identity;
-        settings.manualRecordingFormat = manualRecordingFormat(options);
         settings.sizeWithoutOverscan = withoutOverscan;
         corrector = std::make_unique<FrameCorrector>(settings, picture);
         if (const OpenTrackIoSamples* samples = lensData->samples())

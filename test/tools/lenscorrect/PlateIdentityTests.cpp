@@ -29,11 +29,11 @@ std::string timecodeText(int seconds, int frames)
     return text;
 }
 
-/// The packed SMPTE time word of HH:00:00:FF, binary-coded decimal, drop-frame flag in bit 6.
-std::array<unsigned, 2> timeWord(int frames, bool dropFrame = false, int hours = 1)
+/// The packed SMPTE time word of HH:MM:00:FF, binary-coded decimal, drop-frame flag in bit 6.
+std::array<unsigned, 2> timeWord(int frames, bool dropFrame = false, int hours = 1, int minutes = 0)
 {
     const auto bcd = [](int value) { return unsigned(value / 10 * 16 + value % 10); };
-    return { bcd(frames) | (dropFrame ? 0x40u : 0u) | bcd(hours) << 24, 0u };
+    return { bcd(frames) | (dropFrame ? 0x40u : 0u) | bcd(minutes) << 16 | bcd(hours) << 24, 0u };
 }
 
 struct PlateFrame
@@ -42,6 +42,7 @@ struct PlateFrame
     std::optional<int> timecodeFrame; ///< HH:00:00:FF; none: no timecode attribute.
     bool dropFrame = false;
     int hours = 1;
+    int minutes = 0;
 };
 
 class PlateIdentity : public ::testing::Test
@@ -79,7 +80,8 @@ protected:
             }
             if (frame.timecodeFrame)
             {
-                const auto word = timeWord(*frame.timecodeFrame, frame.dropFrame, frame.hours);
+                const auto word
+                    = timeWord(*frame.timecodeFrame, frame.dropFrame, frame.hours, frame.minutes);
                 image.spec.attribute("smpte:TimeCode", OIIO::TypeTimeCode, word.data());
             }
             const int rate[2] = { 25, 1 };
@@ -288,6 +290,10 @@ TEST_F(PlateIdentity, MismatchesAndUnusableAttributesAreErrorsNamingTheFiles)
         { "drop frame", { { 1001, 5, true }, { 1002, 6 } }, "A001C001",
             { "frame 1001: The frame's timecode is drop-frame, the lens data's is not.",
                 "plate.1001.exr", "smpte:TimeCode" },
+            { "plate.1002.exr" } },
+        { "timecode out of range", { { 1001, 5, false, 1, 75 }, { 1002, 6 } }, "A001C001",
+            { "frame 1001: The frame's timecode cannot be read.", "plate.1001.exr",
+                "smpte:TimeCode", "01:75:00:05" },
             { "plate.1002.exr" } },
         { "partly without timecode", { { 1001, 5 }, { 1002, {} } }, "A001C001",
             { "The frame carries no timecode, while others of the plate do.", "plate.1002.exr" },
