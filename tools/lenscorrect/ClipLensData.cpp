@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
+#include <vector>
 
 #include "Core/CorrectionFrameLookup.h"
 #include "CorrectionData/Container/ManagedContainer.h"
 #include "CorrectionFile/Parser/Parser.h"
 #include "CorrectionFile/Reader/Reader.h"
+#include "Exception/ClassicNumberReader.h"
 #include "Exception/Exception.h"
 #include "lenscorrect/Failure.h"
 #include "lenscorrect/FrameCorrector.h"
@@ -105,7 +108,56 @@ LensRecord ClipLensData::record(const MappedFrame& mapped)
             std::memcpy(frameData.startTimecode, key.startTimecode.data(), length);
             return Core::correctionFrame(*container, frameData);
         });
-    return { std::to_string(frame.frameNumber), frame.timecode, {}, {} };
+    const auto& [focalLength, focusDistance] = lensState(frame.frameNumber);
+    return { std::to_string(frame.frameNumber), frame.timecode, focalLength, focusDistance };
+}
+
+const std::pair<std::optional<double>, std::optional<double>>& ClipLensData::lensState(
+    uint32_t frame)
+{
+    if (!lensStates)
+    {
+        lensStates.emplace();
+        std::string text;
+        try
+        {
+            CorrectionFile::Reader().readFile(path(), text);
+        }
+        catch (const Exception&)
+        {
+        }
+        // Frame lines follow the body marker: number; shading; distortion; focal length; focus
+        // distance; ... Only lines whose fields read as numbers count.
+        const std::string marker = "frame;shading;radialDistortion;";
+        const size_t body = text.find("\n" + marker);
+        std::istringstream lines(body == std::string::npos ? std::string() : text.substr(body + 1));
+        std::string line;
+        std::getline(lines, line);
+        ClassicNumberReader reader;
+        while (std::getline(lines, line))
+        {
+            std::vector<std::string> fields;
+            std::istringstream split(line);
+            for (std::string field; std::getline(split, field, ';');)
+            {
+                fields.push_back(field);
+            }
+            unsigned int number = 0;
+            if (fields.size() < 5 || !reader.read(fields[0], number))
+            {
+                continue;
+            }
+            auto& state = (*lensStates)[number];
+            float value = 0.0f;
+            state.first
+                = reader.read(fields[3], value) ? std::optional<double>(value) : std::nullopt;
+            state.second
+                = reader.read(fields[4], value) ? std::optional<double>(value) : std::nullopt;
+        }
+    }
+    static const std::pair<std::optional<double>, std::optional<double>> none;
+    const auto found = lensStates->find(frame);
+    return found == lensStates->end() ? none : found->second;
 }
 
 void ClipLensData::apply(FrameCorrector& corrector, const MappedFrame& frame) const

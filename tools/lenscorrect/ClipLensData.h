@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,7 +63,13 @@ public:
     static CorrectionData::Header headerOfFile(const std::string& correctionFilePath);
 
 private:
+    /// Focal length and focus distance of a correction file's frame lines, which the library
+    /// does not read: the dry run shows them. Read once; none where a line has none.
+    const std::pair<std::optional<double>, std::optional<double>>& lensState(uint32_t frame);
+
     const ClipIdentity identity;
+    std::optional<std::map<uint32_t, std::pair<std::optional<double>, std::optional<double>>>>
+        lensStates;
     std::unique_ptr<CorrectionData::ManagedContainer> container;
     std::shared_ptr<const OpenTrackIoSamples> openTrackIo;
 };

@@ -51,7 +51,7 @@ protected:
     std::string path(const std::string& name) const { return directory.path() + "/" + name; }
 
     /// Lens data of clip A001C001, records 0..11 at 01:00:00:00..01:00:00:11, 25 fps.
-    std::string writeLensData(const std::string& name = "A001C001.tlcf")
+    static std::string lensDataText()
     {
         std::vector<std::pair<float, float>> frames;
         for (int record = 0; record < records; ++record)
@@ -63,8 +63,9 @@ protected:
         {
             file.frames[size_t(record)].timecode = timecodeText(0, record);
         }
-        return directory.writeFile(name, file.text());
+        return file.text();
     }
+    std::string writeLensData() { return directory.writeFile("A001C001.tlcf", lensDataText()); }
 
     /// Writes plate frames plate.NNNN.<extension> with the camera's clip name (when given) and
     /// each frame's timecode at 25 fps.
@@ -371,15 +372,20 @@ TEST_F(PlateIdentity, AnOverscanPlateIsReadByItsDisplayWindow)
 TEST_F(PlateIdentity, DryRunListsEveryFramesRecordAndWritesNothing)
 {
     writePlate({ { 1001, 5, false, 0 }, { 1002, 5 }, { 1003, 6 } });
+    // Record 5 carries the lens's focal length and focus distance, which the listing shows.
+    std::string text = lensDataText();
+    const std::string line5 = ";;;;;;01:00:00:05";
+    text.replace(text.find(line5), line5.size(), ";35.5;2.4;;;;01:00:00:05");
     const std::vector<std::string> options { path("plate/plate.####.exr"), "--shading", "remove",
         "--distortion", "undistort", "-o", path("out/plate.####.exr"), "--correction-file",
-        writeLensData(), "--dry-run" };
+        directory.writeFile("A001C001.tlcf", text), "--dry-run" };
     ToolRun run = runTool(options);
     EXPECT_EQ(run.status, 1) << run.messages;
     for (const char* line :
         { "1001  plate.1001.exr  00:00:00:05  -> no lens data: Metadata for the frame is not "
           "available.\n",
-            "1002  plate.1002.exr  01:00:00:05  -> lens data frame 5 (01:00:00:05)\n",
+            "1002  plate.1002.exr  01:00:00:05  -> lens data frame 5 (01:00:00:05)  focal "
+            "length 35.5 mm  focus 2.4 m\n",
             "1003  plate.1003.exr  01:00:00:06  -> lens data frame 6 (01:00:00:06)\n",
             "lenscorrect: dry run, nothing written; some frames find no lens data\n" })
     {
