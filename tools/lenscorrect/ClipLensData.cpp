@@ -64,8 +64,10 @@ ClipLensData::~ClipLensData() = default;
 std::string LensRecord::text() const
 {
     const bool sample = name.rfind("line ", 0) == 0 || name.rfind("array ", 0) == 0;
-    return (sample ? "sample " : "lens data frame ") + name
-        + (timecode.empty() ? "" : " (" + timecode + ")");
+    const bool several = name.find('-') != std::string::npos;
+    return (sample ? (several ? "samples " : "sample ")
+                   : (several ? "lens data frames " : "lens data frame "))
+        + name + (timecode.empty() ? "" : " (" + timecode + ")");
 }
 
 CorrectionData::Header ClipLensData::header()

@@ -111,7 +111,13 @@ std::vector<std::string> MappingListing::summaryLines() const
         if (a.found)
         {
             LensRecord both = a.record;
-            both.name = range(a.record.name, b.record.name);
+            // "line 3-7" rather than "line 3-line 7".
+            const size_t digits = b.record.name.find_first_of("0123456789");
+            both.name = range(a.record.name,
+                digits != std::string::npos
+                        && a.record.name.compare(0, digits, b.record.name, 0, digits) == 0
+                    ? b.record.name.substr(digits)
+                    : b.record.name);
             both.timecode = range(a.record.timecode, b.record.timecode);
             line += " take " + both.text();
         }
