@@ -79,6 +79,44 @@ PF_Err chooseCorrectionFile(Host::SimulatedHost& host, const std::string& path)
     return host.userChangedParameter(7);
 }
 
+std::vector<float> floatPixels(const Host::PixelWorld& layer, uint32_t width, uint32_t height)
+{
+    const float scale = layer.channelMaximum();
+    const size_t dx = (width - uint32_t(layer.width())) / 2;
+    const size_t dy = (height - uint32_t(layer.height())) / 2;
+    std::vector<float> rgba(size_t(width) * height * 4, 0.0f);
+    for (A_long y = 0; y < layer.height(); ++y)
+    {
+        for (A_long x = 0; x < layer.width(); ++x)
+        {
+            const auto argb = layer.pixel(x, y);
+            float* pixel = &rgba[((y + dy) * width + dx + x) * 4];
+            for (int c = 0; c < 4; ++c)
+            {
+                pixel[c] = float(argb[(c + 1) % 4]) / scale;
+            }
+        }
+    }
+    return rgba;
+}
+
+Pixels hostPixels(const float* rgba, size_t count, A_u_short channelMaximum)
+{
+    Pixels pixels;
+    pixels.reserve(count);
+    for (size_t i = 0; i < count * 4; i += 4)
+    {
+        std::array<A_u_short, 4> argb {};
+        for (int c = 0; c < 4; ++c)
+        {
+            const float value = std::clamp(rgba[i + c], 0.0f, 1.0f);
+            argb[(c + 1) % 4] = A_u_short(value * float(channelMaximum));
+        }
+        pixels.push_back(argb);
+    }
+    return pixels;
+}
+
 LibraryResult libraryResult(const Host::PixelWorld& input, const LibraryRequest& request)
 {
     auto dataSource = std::make_unique<TestSupport::TestCoreDataSource>();
@@ -114,37 +152,13 @@ LibraryResult libraryResult(const Host::PixelWorld& input, const LibraryRequest&
     result.width = std::max(result.width, width);
     result.height = std::max(result.height, height);
 
-    const float scale = input.channelMaximum();
-    const size_t dx = (result.width - input.width()) / 2;
-    const size_t dy = (result.height - input.height()) / 2;
-    std::vector<float> in(size_t(result.width) * result.height * 4, 0.0f);
-    for (A_long y = 0; y < input.height(); ++y)
-    {
-        for (A_long x = 0; x < input.width(); ++x)
-        {
-            const auto argb = input.pixel(x, y);
-            float* pixel = &in[((y + dy) * result.width + dx + x) * 4];
-            for (int c = 0; c < 4; ++c)
-            {
-                pixel[c] = float(argb[(c + 1) % 4]) / scale;
-            }
-        }
-    }
+    const std::vector<float> in = floatPixels(input, result.width, result.height);
     std::vector<float> out(in.size(), 0.0f);
     answers.answers.frameData = frame(result.width, result.height);
     std::vector<char> error(16384, '\0');
     EXPECT_TRUE(core.render(in.data(), out.data(), out.size() * sizeof(float)))
         << (core.detailedErrorDescription(error.data(), error.size()) ? error.data() : "");
-    for (size_t i = 0; i < out.size(); i += 4)
-    {
-        std::array<A_u_short, 4> argb {};
-        for (int c = 0; c < 4; ++c)
-        {
-            const float value = std::clamp(out[i + c], 0.0f, 1.0f);
-            argb[(c + 1) % 4] = A_u_short(value * scale);
-        }
-        result.pixels.push_back(argb);
-    }
+    result.pixels = hostPixels(out.data(), out.size() / 4, input.channelMaximum());
     return result;
 }
 

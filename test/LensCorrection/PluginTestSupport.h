@@ -68,6 +68,13 @@ struct LibraryResult
     Pixels pixels;
 };
 
+/// The layer's pixels as the library takes them (red, green, blue, alpha over the channel
+/// maximum), centred in zeros of `width` x `height` pixels.
+std::vector<float> floatPixels(const Host::PixelWorld& layer, uint32_t width, uint32_t height);
+/// `count` float RGBA pixels as a host world of `channelMaximum` holds them: clamped, scaled,
+/// truncated.
+Pixels hostPixels(const float* rgba, size_t count, A_u_short channelMaximum);
+
 /// The library's own float result for `input`, computed here with a Core::Core of the test's
 /// own: the input centred in a float buffer of the library's frame size, the result converted
 /// to the input's depth (clamped, scaled, truncated).

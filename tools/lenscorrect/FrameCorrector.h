@@ -48,6 +48,7 @@ struct LensSettings
 class FrameCorrector
 {
 public:
+    /// Throws Failure when the settings' picture without overscan cannot be measured against.
     FrameCorrector(const LensSettings& settings, Size picture);
     ~FrameCorrector();
     FrameCorrector(const FrameCorrector&) = delete;
@@ -83,6 +84,7 @@ private:
 
     const LensSettings settings;
     const Size picture;
+    const float overscan;
     const std::shared_ptr<FrameRequest> request;
     Core::Core core;
 };
