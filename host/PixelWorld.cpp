@@ -7,8 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "host/HostError.h"
 #include "host/PixelWorldRegistry.h"
-#include "host/PluginModule.h"
 
 namespace Host
 {

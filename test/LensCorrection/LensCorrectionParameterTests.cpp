@@ -75,11 +75,11 @@ TEST(LensCorrectionParameter, RegistersTheControlsUnderTheirIndices)
     host.load(shadingPlugin);
     ASSERT_EQ(host.send(PF_Cmd_PARAMS_SETUP), PF_Err_NONE);
     EXPECT_EQ(host.reportedParameterCount(), 23);
-    ASSERT_EQ(host.parameterCount(), 23);
+    ASSERT_EQ(host.parameters().count(), 23);
     for (PF_ParamIndex index = 1; index <= 22; ++index)
     {
         const Row& row = rows[index - 1];
-        const PF_ParamDef& parameter = host.parameter(index);
+        const PF_ParamDef& parameter = host.parameters().definition(index);
         SCOPED_TRACE(row.name);
         EXPECT_EQ(parameter.uu.id, index);
         EXPECT_EQ(parameter.param_type, row.kind);
@@ -97,11 +97,11 @@ TEST(LensCorrectionParameter, RegistersTheControlsUnderTheirIndices)
             EXPECT_EQ(slider.curve_tolerance, 0.05f);
         }
     }
-    EXPECT_EQ(host.parameterText(7), "Browse");
-    EXPECT_EQ(host.parameterText(11), "Update");
-    EXPECT_EQ(host.parameterText(12), "");
-    EXPECT_EQ(host.parameter(1).u.pd.num_choices, 2);
-    EXPECT_EQ(host.parameterValue(1), 1.0);
+    EXPECT_EQ(host.parameters().text(7), "Browse");
+    EXPECT_EQ(host.parameters().text(11), "Update");
+    EXPECT_EQ(host.parameters().text(12), "");
+    EXPECT_EQ(host.parameters().definition(1).u.pd.num_choices, 2);
+    EXPECT_EQ(host.parameters().value(1), 1.0);
 }
 
 TEST(LensCorrectionParameter, FilePathStatusChangesWithEveryNewFile)
@@ -113,12 +113,12 @@ TEST(LensCorrectionParameter, FilePathStatusChangesWithEveryNewFile)
     {
         PluginTest::chooseCorrectionFile(*host, path);
         EXPECT_EQ(storedPath(*host), path);
-        EXPECT_EQ(host->parameterValue(filePathStatus), status) << path;
+        EXPECT_EQ(host->parameters().value(filePathStatus), status) << path;
     }
     // Resetting the control clears the choice.
     host->editParameter(filePathStatus, 0);
     EXPECT_EQ(storedPath(*host), "");
-    EXPECT_EQ(host->parameterValue(filePathStatus), 0);
+    EXPECT_EQ(host->parameters().value(filePathStatus), 0);
 }
 
 TEST(LensCorrectionParameter, PathsOf4096BytesAndMoreAreRefused)
@@ -177,8 +177,8 @@ TEST(LensCorrectionParameter, OverscanSizeKeepsTheLayerProportion)
     for (const Case& c : cases)
     {
         host->editParameter(c.index, c.value);
-        EXPECT_EQ(host->parameterValue(widthWithoutOverscan), c.width) << c.value;
-        EXPECT_EQ(host->parameterValue(heightWithoutOverscan), c.height) << c.value;
+        EXPECT_EQ(host->parameters().value(widthWithoutOverscan), c.width) << c.value;
+        EXPECT_EQ(host->parameters().value(heightWithoutOverscan), c.height) << c.value;
     }
 }
 
@@ -201,10 +201,10 @@ TEST(LensCorrectionParameter, OverscanRuleSurvivesOddDownsamplingAndEmptyLayers)
     {
         auto host
             = hostWithEffect(shadingPlugin, PF_APPL_ID_AFTER_EFFECTS, false, c.layerWidth, 1080);
-        host->setDownsampling(c.x, c.y);
+        host->frames().setDownsampling(c.x, c.y);
         EXPECT_EQ(host->editParameter(widthWithoutOverscan, 1800), PF_Err_NONE);
-        EXPECT_EQ(host->parameterValue(widthWithoutOverscan), c.width);
-        EXPECT_EQ(host->parameterValue(heightWithoutOverscan), c.height);
+        EXPECT_EQ(host->parameters().value(widthWithoutOverscan), c.width);
+        EXPECT_EQ(host->parameters().value(heightWithoutOverscan), c.height);
     }
 }
 
@@ -232,7 +232,7 @@ TEST(LensCorrectionParameter, ImageDiameterFollowsTheImageArea)
         host->editParameter(clipHeight, c.pixelHeight);
         host->editParameter(imageAreaWidth, c.width);
         host->editParameter(imageAreaHeight, c.height);
-        EXPECT_FLOAT_EQ(float(host->parameterValue(imageDiameter)), c.diameter) << c.width;
+        EXPECT_FLOAT_EQ(float(host->parameters().value(imageDiameter)), c.diameter) << c.width;
     }
 }
 
@@ -240,7 +240,7 @@ TEST(LensCorrectionParameter, ManualSelectionEnablesAllButTheDiameter)
 {
     auto host = hostWithEffect(shadingPlugin);
     const auto disabled = [&](PF_ParamIndex index)
-    { return (host->parameter(index).ui_flags & PF_PUI_DISABLED) != 0; };
+    { return (host->parameters().definition(index).ui_flags & PF_PUI_DISABLED) != 0; };
     const PF_ParamIndex typed[] = { 13, 14, 15, 17, 18, 19 };
     for (PF_ParamIndex index : typed)
     {
@@ -270,7 +270,7 @@ protected:
         clip = directory.writeFile("A001C003.mov", "");
         directory.writeFile("A001C003.tlcf", PluginTest::correctionFile().text());
         host = hostWithEffect(shadingPlugin);
-        host->setFootagePath(std::u16string(clip.begin(), clip.end()));
+        host->clip().setFootagePath(std::u16string(clip.begin(), clip.end()));
 
         auto dataSource = std::make_unique<TestSupport::TestCoreDataSource>();
         dataSource->answers.clipFilePath = clip;
@@ -280,11 +280,12 @@ protected:
 
     void expectLibraryFormat() const
     {
-        EXPECT_FLOAT_EQ(float(host->parameterValue(imageAreaWidth)), expected.imageAreaWidth);
-        EXPECT_FLOAT_EQ(float(host->parameterValue(imageAreaHeight)), expected.imageAreaHeight);
-        EXPECT_EQ(host->parameterValue(clipWidth), expected.clipResolutionWidth);
-        EXPECT_EQ(host->parameterValue(clipHeight), expected.clipResolutionHeight);
-        EXPECT_FLOAT_EQ(float(host->parameterValue(imageDiameter)), 2 * expected.imageAreaRadius);
+        EXPECT_FLOAT_EQ(float(host->parameters().value(imageAreaWidth)), expected.imageAreaWidth);
+        EXPECT_FLOAT_EQ(float(host->parameters().value(imageAreaHeight)), expected.imageAreaHeight);
+        EXPECT_EQ(host->parameters().value(clipWidth), expected.clipResolutionWidth);
+        EXPECT_EQ(host->parameters().value(clipHeight), expected.clipResolutionHeight);
+        EXPECT_FLOAT_EQ(
+            float(host->parameters().value(imageDiameter)), 2 * expected.imageAreaRadius);
     }
 
     TestSupport::TemporaryDirectory directory;
@@ -295,14 +296,14 @@ protected:
 
 TEST_F(RecordingFormatUpdate, FirstChangeFillsTheControlsOnce)
 {
-    EXPECT_EQ(host->parameterValue(clipWidth), 0);
+    EXPECT_EQ(host->parameters().value(clipWidth), 0);
     host->editParameter(correctionMode, 2);
     expectLibraryFormat();
     EXPECT_FALSE(host->lastCommand().messageShown) << host->lastCommand().returnMessage;
 
-    host->setParameterValue(imageAreaWidth, 5);
+    host->parameters().setValue(imageAreaWidth, 5);
     host->editParameter(correctionMode, 1);
-    EXPECT_EQ(host->parameterValue(imageAreaWidth), 5);
+    EXPECT_EQ(host->parameters().value(imageAreaWidth), 5);
 }
 
 TEST_F(RecordingFormatUpdate, UpdateOverwritesTypedValuesAlsoInManualMode)

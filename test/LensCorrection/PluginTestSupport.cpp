@@ -69,7 +69,7 @@ std::unique_ptr<Host::SimulatedHost> hostWithEffect(
     auto host = std::make_unique<Host::SimulatedHost>(application);
     host->load(plugin);
     EXPECT_EQ(host->applyEffect(), PF_Err_NONE);
-    host->setInputLayer(syntheticLayer(width, height, deep));
+    host->frames().setInputLayer(syntheticLayer(width, height, deep));
     return host;
 }
 
@@ -200,7 +200,7 @@ void expectRenderMatchesLibrary(const std::string& plugin, bool shading, const P
     const bool premierePro = pixelCase.source == FileSource::premiereProDialog;
     auto host = hostWithEffect(
         plugin, premierePro ? PF_APPL_ID_PREMIERE_PRO : PF_APPL_ID_AFTER_EFFECTS, pixelCase.deep);
-    host->setFootagePath(std::u16string(clip.begin(), clip.end()));
+    host->clip().setFootagePath(std::u16string(clip.begin(), clip.end()));
     if (chosen)
     {
         chooseCorrectionFile(*host, file);
@@ -221,7 +221,8 @@ void expectRenderMatchesLibrary(const std::string& plugin, bool shading, const P
     {
         request.correctionFilePath = file;
     }
-    expectPixelsMatch(host->outputWorld(), libraryResult(host->inputLayer(), request));
+    expectPixelsMatch(
+        host->frames().outputWorld(), libraryResult(host->frames().inputLayer(), request));
 }
 
 bool isRed(const Host::PixelWorld& world)

@@ -44,7 +44,7 @@ TEST(SequenceData, NewInstanceHasTheStoredLayout)
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[3])), "/media/A001C003.tlcf");
     EXPECT_EQ(bytes[4099], 1) << "a file choice leaves the update pending";
     host->send(PF_Cmd_SEQUENCE_SETDOWN);
-    EXPECT_EQ(host->liveHandles(), 0u);
+    EXPECT_EQ(host->memory().liveHandles(), 0u);
 }
 
 TEST(SequenceData, PathWithoutTerminatorIsNoPath)
@@ -101,7 +101,7 @@ TEST(SequenceData, CommandsThatNeedTheBlockRefuseWithoutIt)
         for (int render = 0; render < 2; ++render)
         {
             EXPECT_EQ(host->send(PF_Cmd_RENDER), PF_Err_NONE);
-            EXPECT_TRUE(PluginTest::isRed(host->outputWorld()));
+            EXPECT_TRUE(PluginTest::isRed(host->frames().outputWorld()));
         }
         EXPECT_EQ(host->lastCommand().returnMessage, missingBlock);
         EXPECT_EQ(host->sequenceDataBytes(), c.block);
@@ -128,13 +128,13 @@ TEST(SequenceData, FrameSetupStoresTheFullResolution)
     for (const Case& c : cases)
     {
         auto host = hostWithEffect(shadingPlugin, PF_APPL_ID_AFTER_EFFECTS, false, 96, 54);
-        host->setDownsampling(c.x, c.y);
+        host->frames().setDownsampling(c.x, c.y);
         // No correction file: the library fails after the size is stored.
         EXPECT_EQ(host->send(PF_Cmd_FRAME_SETUP), PF_Err_NONE);
         const std::vector<unsigned char> bytes = host->sequenceDataBytes();
         EXPECT_EQ(storedUnsigned(bytes, 4100), c.width) << c.x.den;
         EXPECT_EQ(storedUnsigned(bytes, 4104), c.height) << c.x.den;
-        EXPECT_EQ(host->requestedOutputWidth(), 96);
+        EXPECT_EQ(host->frames().requestedOutputWidth(), 96);
     }
 }
 
@@ -143,7 +143,7 @@ TEST(SequenceData, HostileCallsEndWithAHostCodeNotACrash)
     auto host = hostWithEffect(shadingPlugin);
     EXPECT_EQ(host->send(PF_Cmd_USER_CHANGED_PARAM, nullptr), PF_Err_BAD_CALLBACK_PARAM);
 
-    host->failHandleAllocations(true);
+    host->faults().failHandleAllocations(true);
     EXPECT_EQ(host->send(PF_Cmd_SEQUENCE_SETUP), PF_Err_OUT_OF_MEMORY);
 
     for (PF_Cmd command : { 2, 3, 9, 12, 15, 99, -1 })
@@ -162,8 +162,8 @@ TEST(SequenceData, UnallocatableFrameEndsTheRenderOutOfMemory)
     {
         auto host = hostWithEffect(shadingPlugin);
         // Rows 0 bytes apart, so that the host needs no memory for the world.
-        host->overrideOutputSize(width, height);
-        host->overrideOutputRowbytes(0);
+        host->frames().overrideOutputSize(width, height);
+        host->frames().overrideOutputRowbytes(0);
         EXPECT_EQ(host->send(PF_Cmd_RENDER), PF_Err_OUT_OF_MEMORY) << height;
     }
 }

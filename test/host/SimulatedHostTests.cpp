@@ -56,14 +56,14 @@ TEST(SimulatedHost, SequenceDataSurvivesSavingAndReopeningAsItsBytes)
     EXPECT_EQ(reopened.sequenceDataBytes(), (std::vector<unsigned char> { 0xFF, 0x00, 0x7F }));
     reopened.send(PF_Cmd_SEQUENCE_SETDOWN);
     EXPECT_FALSE(reopened.hasSequenceData());
-    EXPECT_EQ(reopened.liveHandles(), 0u);
+    EXPECT_EQ(reopened.memory().liveHandles(), 0u);
 }
 
 TEST(SimulatedHost, SequenceSetupWithoutMemoryIsOutOfMemory)
 {
     TestEffectHost host;
     host.send(PF_Cmd_PARAMS_SETUP);
-    host.failHandleAllocations(true);
+    host.faults().failHandleAllocations(true);
     EXPECT_EQ(host.send(PF_Cmd_SEQUENCE_SETUP), PF_Err_OUT_OF_MEMORY);
     EXPECT_FALSE(host.hasSequenceData());
 }

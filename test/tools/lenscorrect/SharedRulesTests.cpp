@@ -121,12 +121,13 @@ TEST(SharedRules, ToolAndEffectTakeTheSameEntriesAlike)
             host->editParameter(Control::imageAreaHeightIndex, entries.sensor->second);
             host->editParameter(Control::clipResolutionWidthIndex, entries.resolution.width);
             host->editParameter(Control::clipResolutionHeightIndex, entries.resolution.height);
-            EXPECT_EQ(
-                float(host->parameterValue(Control::imageDiameterIndex)), toolDiameter(entries));
+            EXPECT_EQ(float(host->parameters().value(Control::imageDiameterIndex)),
+                toolDiameter(entries));
         }
         // As a project holds them: editing one side would set the other in proportion.
-        host->setParameterValue(Control::widthWithoutOverscanIndex, entries.withoutOverscan.width);
-        host->setParameterValue(
+        host->parameters().setValue(
+            Control::widthWithoutOverscanIndex, entries.withoutOverscan.width);
+        host->parameters().setValue(
             Control::heightWithoutOverscanIndex, entries.withoutOverscan.height);
         const size_t shownBefore = host->shownMessages().size();
         ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
@@ -137,7 +138,7 @@ TEST(SharedRules, ToolAndEffectTakeTheSameEntriesAlike)
         std::string toolRefusal;
         try
         {
-            tool = toolResult(entries, host->inputLayer(), correctionFile);
+            tool = toolResult(entries, host->frames().inputLayer(), correctionFile);
         }
         catch (const LensCorrect::Failure& failure)
         {
@@ -149,7 +150,7 @@ TEST(SharedRules, ToolAndEffectTakeTheSameEntriesAlike)
             EXPECT_EQ(toolRefusal, row.refusal);
             ASSERT_FALSE(shown.empty());
             EXPECT_EQ(shown.front(), row.refusal);
-            EXPECT_TRUE(PluginTest::isRed(host->outputWorld()));
+            EXPECT_TRUE(PluginTest::isRed(host->frames().outputWorld()));
             continue;
         }
         EXPECT_TRUE(shown.empty()) << shown.front();
@@ -158,11 +159,12 @@ TEST(SharedRules, ToolAndEffectTakeTheSameEntriesAlike)
             EXPECT_NE(toolRefusal.find("--size-without-overscan"), std::string::npos)
                 << toolRefusal;
             tool = toolResult(Entries { {}, entries.sensor, entries.resolution },
-                host->inputLayer(), correctionFile);
+                host->frames().inputLayer(), correctionFile);
         }
         ASSERT_TRUE(tool) << toolRefusal;
-        PluginTest::expectPixelsMatch(host->outputWorld(),
-            { uint32_t(host->inputLayer().width()), uint32_t(host->inputLayer().height()), *tool });
+        PluginTest::expectPixelsMatch(host->frames().outputWorld(),
+            { uint32_t(host->frames().inputLayer().width()),
+                uint32_t(host->frames().inputLayer().height()), *tool });
     }
 }
 
