@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include "Core/Core.h"
+#include "LensCorrection/LensCorrectionParameter.h"
 #include "Platform/FakeZenity.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestCoreDataSource.h"
@@ -61,7 +62,8 @@ std::unique_ptr<Host::SimulatedHost> preparedHost(
     }
     host->frames().setInputLayer(std::move(layer));
     TestSupport::FakeZenity zenity(TestSupport::FakeZenity::choosing(file));
-    if (host->applyEffect() != PF_Err_NONE || host->userChangedParameter(7) != PF_Err_NONE
+    if (host->applyEffect() != PF_Err_NONE
+        || host->userChangedParameter(LensCorrectionParameter::filePathIndex) != PF_Err_NONE
         || host->send(PF_Cmd_FRAME_SETUP) != PF_Err_NONE || !host->shownMessages().empty())
     {
         throw std::runtime_error("the plug-in could not set up the frame");

@@ -14,6 +14,7 @@
 namespace
 {
 
+using PluginTest::Control;
 using PluginTest::distortionPlugin;
 using PluginTest::frameHeight;
 using PluginTest::frameWidth;
@@ -59,7 +60,7 @@ TEST_F(LensCorrectionRender, FrameSetupEnlargesAroundTheCentreButNeverShrinks)
     for (const bool reverse : { false, true })
     {
         auto host = hostWithFile(distortionPlugin);
-        host->editParameter(1, reverse ? 2 : 1);
+        host->editParameter(Control::correctionModeIndex, reverse ? 2 : 1);
         ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
         const PluginTest::LibraryResult expected
             = PluginTest::libraryResult(host->frames().inputLayer(), request(false, reverse));
@@ -77,8 +78,9 @@ TEST_F(LensCorrectionRender, FrameSetupEnlargesAroundTheCentreButNeverShrinks)
 TEST_F(LensCorrectionRender, OverscanIsMeasuredBetweenPixelCentres)
 {
     auto host = hostWithFile(shadingPlugin);
-    host->editParameter(3, 180); // the height follows: 101.25, rounded to 101
-    ASSERT_EQ(host->parameters().value(4), 101);
+    // The height follows: 101.25, rounded to 101.
+    host->editParameter(Control::widthWithoutOverscanIndex, 180);
+    ASSERT_EQ(host->parameters().value(Control::heightWithoutOverscanIndex), 101);
     ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
     LibraryRequest wanted = request(true);
     const auto halfDiagonal
@@ -92,9 +94,10 @@ TEST_F(LensCorrectionRender, OverscanIsMeasuredBetweenPixelCentres)
 TEST_F(LensCorrectionRender, ManualRecordingFormatReplacesTheFilesOne)
 {
     auto host = hostWithFile(shadingPlugin);
-    host->editParameter(12, 1);
-    const std::pair<PF_ParamIndex, double> typed[]
-        = { { 14, 20.5 }, { 15, 11.53125 }, { 18, 3840 }, { 19, 2160 } };
+    host->editParameter(Control::manualSelectionIndex, 1);
+    const std::pair<PF_ParamIndex, double> typed[] = { { Control::imageAreaWidthIndex, 20.5 },
+        { Control::imageAreaHeightIndex, 11.53125 }, { Control::clipResolutionWidthIndex, 3840 },
+        { Control::clipResolutionHeightIndex, 2160 } };
     for (const auto& [index, value] : typed)
     {
         host->editParameter(index, value);
@@ -102,7 +105,7 @@ TEST_F(LensCorrectionRender, ManualRecordingFormatReplacesTheFilesOne)
     ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
     LibraryRequest wanted = request(true);
     wanted.manualRecordingFormat = RecordingFormatDatabase::RecordingFormat { 20.5f, 11.53125f,
-        3840, 2160, float(host->parameters().value(21)) * 0.5f };
+        3840, 2160, float(host->parameters().value(Control::imageDiameterIndex)) * 0.5f };
     PluginTest::expectPixelsMatch(host->frames().outputWorld(),
         PluginTest::libraryResult(host->frames().inputLayer(), wanted));
 }

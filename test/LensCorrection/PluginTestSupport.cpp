@@ -76,7 +76,7 @@ std::unique_ptr<Host::SimulatedHost> hostWithEffect(
 PF_Err chooseCorrectionFile(Host::SimulatedHost& host, const std::string& path)
 {
     TestSupport::FakeZenity zenity(TestSupport::FakeZenity::choosing(path));
-    return host.userChangedParameter(7);
+    return host.userChangedParameter(Control::filePathIndex);
 }
 
 std::vector<float> floatPixels(const Host::PixelWorld& layer, uint32_t width, uint32_t height)
@@ -205,7 +205,7 @@ void expectRenderMatchesLibrary(const std::string& plugin, bool shading, const P
     {
         chooseCorrectionFile(*host, file);
     }
-    host->editParameter(1, pixelCase.reverse ? 2 : 1);
+    host->editParameter(Control::correctionModeIndex, pixelCase.reverse ? 2 : 1);
     ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
     EXPECT_TRUE(host->shownMessages().empty()) << host->shownMessages().front();
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Core/FrameData.h"
+#include "LensCorrection/LensCorrectionParameter.h"
 #include "RecordingFormatDatabase/RecordingFormat.h"
 #include "Support/TestCorrectionFile.h"
 #include "host/SimulatedHost.h"
@@ -17,6 +18,9 @@
 /// Helpers for tests that load the real plug-ins into the simulated host.
 namespace PluginTest
 {
+
+/// The effect's controls, addressed by the effect's own indices.
+using Control = LensCorrectionParameter;
 
 extern const std::string shadingPlugin;
 extern const std::string distortionPlugin;

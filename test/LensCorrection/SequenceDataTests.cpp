@@ -18,6 +18,7 @@ extern "C" const char* __tsan_default_options() { return "allocator_may_return_n
 namespace
 {
 
+using PluginTest::Control;
 using PluginTest::hostWithEffect;
 using PluginTest::shadingPlugin;
 
@@ -57,7 +58,7 @@ TEST(SequenceData, PathWithoutTerminatorIsNoPath)
     const std::string record = directory.path() + "/title";
     {
         TestSupport::FakeZenity zenity("printf '%s' \"$2\" > '" + record + "'; exit 1");
-        host->userChangedParameter(7);
+        host->userChangedParameter(Control::filePathIndex);
     }
     std::ifstream stream(record);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(stream), {}), "--title=");
@@ -91,7 +92,10 @@ TEST(SequenceData, CommandsThatNeedTheBlockRefuseWithoutIt)
         {
             host->setSequenceDataBytes(c.block);
         }
-        for (PF_ParamIndex index : { 1, 3, 7, 8, 11, 12 })
+        for (PF_ParamIndex index :
+            { Control::correctionModeIndex, Control::widthWithoutOverscanIndex,
+                Control::filePathIndex, Control::filePathStatusIndex,
+                Control::updateRecordingFormatIndex, Control::manualSelectionIndex })
         {
             EXPECT_EQ(host->userChangedParameter(index), PF_Err_NONE);
         }

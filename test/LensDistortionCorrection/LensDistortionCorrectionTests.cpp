@@ -21,7 +21,8 @@ TEST(LensDistortionCorrection, TellsTheHostWhatItIs)
     ASSERT_EQ(host.applyEffect(), PF_Err_NONE);
     EXPECT_EQ(host.pluginVersion(), 0x48000u);
     EXPECT_EQ(host.globalOutFlags(), PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_I_EXPAND_BUFFER);
-    EXPECT_EQ(host.parameters().text(1), "Undistort|Distort");
+    EXPECT_EQ(
+        host.parameters().text(PluginTest::Control::correctionModeIndex), "Undistort|Distort");
 }
 
 class LensDistortionCorrectionPixels : public ::testing::TestWithParam<PixelCase>

@@ -21,7 +21,8 @@ TEST(LensShadingCorrection, TellsTheHostWhatItIs)
     ASSERT_EQ(host.applyEffect(), PF_Err_NONE);
     EXPECT_EQ(host.pluginVersion(), 0x48000u);
     EXPECT_EQ(host.globalOutFlags(), PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_I_EXPAND_BUFFER);
-    EXPECT_EQ(host.parameters().text(1), "Remove Shading|Add Shading");
+    EXPECT_EQ(host.parameters().text(PluginTest::Control::correctionModeIndex),
+        "Remove Shading|Add Shading");
 }
 
 class LensShadingCorrectionPixels : public ::testing::TestWithParam<PixelCase>

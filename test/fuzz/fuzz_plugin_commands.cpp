@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "LensCorrection/LensCorrectionParameter.h"
 #include "host/SimulatedHost.h"
 
 namespace
@@ -126,7 +127,7 @@ bool readsControls(PF_Cmd command)
 
 void step(Host::SimulatedHost& host, FuzzedDataProvider& input)
 {
-    const bool registered = host.parameters().count() == 23;
+    const bool registered = host.parameters().count() == LensCorrectionParameter::parameterCount;
     switch (input.ConsumeIntegralInRange(0, 12))
     {
     case 0:
@@ -141,7 +142,8 @@ void step(Host::SimulatedHost& host, FuzzedDataProvider& input)
     case 1:
         if (registered)
         {
-            host.userChangedParameter(input.ConsumeIntegralInRange<PF_ParamIndex>(0, 22));
+            host.userChangedParameter(input.ConsumeIntegralInRange<PF_ParamIndex>(
+                0, LensCorrectionParameter::parameterCount - 1));
         }
         break;
     case 2:
@@ -188,14 +190,14 @@ void step(Host::SimulatedHost& host, FuzzedDataProvider& input)
         std::ofstream(files().answer, std::ios::binary) << input.ConsumeRandomLengthString(5000);
         if (registered)
         {
-            host.userChangedParameter(7);
+            host.userChangedParameter(LensCorrectionParameter::filePathIndex);
         }
         break;
     case 10:
         std::ofstream(files().answer) << files().correctionFile << "\n";
         if (registered)
         {
-            host.userChangedParameter(7);
+            host.userChangedParameter(LensCorrectionParameter::filePathIndex);
         }
         break;
     case 11:

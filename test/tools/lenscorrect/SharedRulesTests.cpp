@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "LensCorrection/LensCorrectionParameter.h"
 #include "PluginTestSupport.h"
 #include "Support/TemporaryDirectory.h"
 #include "lenscorrect/ClipSettings.h"
@@ -18,8 +17,8 @@
 namespace
 {
 
-using Control = LensCorrectionParameter;
 using LensCorrect::Size;
+using PluginTest::Control;
 
 /// What the user entered: the tool's options, the effect's controls.
 struct Entries
