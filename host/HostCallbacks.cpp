@@ -33,6 +33,19 @@ namespace
         return known;
     }
 
+    /// One step of the path from the effect to its footage, whose layer, item and footage are
+    /// all the host itself (one layer per instance): `from` must be the host, `to` becomes it.
+    template <typename From, typename To>
+    A_Err footageStep(SimulatedHost* host, From from, To* to, FootageCall call)
+    {
+        if (!host || !to || from != reinterpret_cast<From>(host) || host->faults().fails(call))
+        {
+            return genericError;
+        }
+        *to = reinterpret_cast<To>(host);
+        return A_Err_NONE;
+    }
+
 } // namespace
 
 const SPBasicSuite HostCallbacks::basicSuite { acquireSuite, releaseSuite };
@@ -220,41 +233,20 @@ PF_Err HostCallbacks::updateParamUI(
 }
 
 // ---- After Effects footage --------------------------------------------------------------------
-// The layer, its item and its footage are all the host itself: one layer per instance.
 
 A_Err HostCallbacks::getEffectLayer(PF_ProgPtr effectRef, AEGP_LayerH* layer)
 {
-    SimulatedHost* host = hostOf(effectRef);
-    if (!host || !layer || host->faults().fails(FootageCall::getEffectLayer))
-    {
-        return genericError;
-    }
-    *layer = reinterpret_cast<AEGP_LayerH>(host);
-    return A_Err_NONE;
+    return footageStep(current(), effectRef, layer, FootageCall::getEffectLayer);
 }
 
 A_Err HostCallbacks::getLayerSourceItem(AEGP_LayerH layer, AEGP_ItemH* item)
 {
-    SimulatedHost* host = current();
-    if (!host || !item || layer != reinterpret_cast<AEGP_LayerH>(host)
-        || host->faults().fails(FootageCall::getLayerSourceItem))
-    {
-        return genericError;
-    }
-    *item = reinterpret_cast<AEGP_ItemH>(host);
-    return A_Err_NONE;
+    return footageStep(current(), layer, item, FootageCall::getLayerSourceItem);
 }
 
 A_Err HostCallbacks::getMainFootageFromItem(AEGP_ItemH item, AEGP_FootageH* footage)
 {
-    SimulatedHost* host = current();
-    if (!host || !footage || item != reinterpret_cast<AEGP_ItemH>(host)
-        || host->faults().fails(FootageCall::getMainFootageFromItem))
-    {
-        return genericError;
-    }
-    *footage = reinterpret_cast<AEGP_FootageH>(host);
-    return A_Err_NONE;
+    return footageStep(current(), item, footage, FootageCall::getMainFootageFromItem);
 }
 
 A_Err HostCallbacks::getFootageNumFiles(AEGP_FootageH footage, A_long* files, A_long* filesPerFrame)

@@ -20,8 +20,6 @@ class HostMemory
 public:
     HostMemory();
     ~HostMemory();
-    HostMemory(const HostMemory&) = delete;
-    HostMemory& operator=(const HostMemory&) = delete;
 
     PF_Handle allocate(const std::vector<unsigned char>& bytes);
     /// The block's data, or null for an unknown handle.

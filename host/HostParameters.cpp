@@ -39,7 +39,6 @@ void HostParameters::reset()
     Parameter layer;
     layer.def.param_type = PF_Param_LAYER;
     parameters.push_back(std::move(layer));
-    updates.clear();
 }
 
 void HostParameters::beginRegistration()
@@ -76,7 +75,6 @@ PF_Err HostParameters::updateUi(PF_ParamIndex index, const PF_ParamDef& def)
     stored.ui_flags = def.ui_flags;
     std::memcpy(stored.name, def.name, sizeof stored.name);
     stored.name[sizeof stored.name - 1] = '\0';
-    updates.push_back({ index, stored.ui_flags, stored.name });
     return PF_Err_NONE;
 }
 

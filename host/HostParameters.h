@@ -10,14 +10,6 @@
 namespace Host
 {
 
-/// A call of PF_ParamUtilsSuite3::PF_UpdateParamUI.
-struct ParamUiUpdate
-{
-    PF_ParamIndex index = 0;
-    PF_ParamUIFlags uiFlags = 0;
-    std::string name;
-};
-
 /// The effect instance's parameters as the host keeps them: index 0 the input layer, then the
 /// parameters the plug-in registered, with copies of the texts they pointed to. Commands get
 /// copies; a value is taken over from a copy only when the plug-in marked it changed.
@@ -26,7 +18,7 @@ class HostParameters
 public:
     HostParameters();
 
-    /// Back to the input layer alone, forgetting the UI updates.
+    /// Back to the input layer alone.
     void reset();
     /// Parameter setup starts from the input layer alone; add() is refused outside it.
     void beginRegistration();
@@ -52,7 +44,6 @@ public:
     void setValue(PF_ParamIndex index, double value);
     /// The popup's choices, the checkbox's text or the button's label as registered.
     std::string text(PF_ParamIndex index) const;
-    const std::vector<ParamUiUpdate>& uiUpdates() const { return updates; }
 
 private:
     struct Parameter
@@ -62,7 +53,6 @@ private:
     };
 
     std::vector<Parameter> parameters;
-    std::vector<ParamUiUpdate> updates;
     bool registering = false;
 };
 

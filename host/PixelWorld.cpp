@@ -150,6 +150,4 @@ bool PixelWorld::paddingIntact() const
 
 void PixelWorld::failPixelDataFrom(std::size_t request) { state->failFrom = request; }
 
-std::size_t PixelWorld::pixelDataRequests() const { return state->requests; }
-
 } // namespace Host

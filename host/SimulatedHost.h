@@ -116,17 +116,12 @@ public:
     // ---- The instance's parts -----------------------------------------------------------------
 
     HostParameters& parameters() { return instanceParameters; }
-    const HostParameters& parameters() const { return instanceParameters; }
     HostMemory& memory() { return instanceMemory; }
-    const HostMemory& memory() const { return instanceMemory; }
     HostFrames& frames() { return footageFrames; }
     const HostFrames& frames() const { return footageFrames; }
     HostClip& clip() { return footageClip; }
-    const HostClip& clip() const { return footageClip; }
     HostFaults& faults() { return injectedFaults; }
-    const HostFaults& faults() const { return injectedFaults; }
     SuiteUse& suiteUse() { return suiteRecord; }
-    const SuiteUse& suiteUse() const { return suiteRecord; }
 
     /// The host's utility callbacks (sprintf, strcpy, pixel data), for code that drives parts of
     /// a plug-in directly instead of through a command; valid for the life of the process.

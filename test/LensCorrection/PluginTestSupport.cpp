@@ -225,6 +225,21 @@ void expectRenderMatchesLibrary(const std::string& plugin, bool shading, const P
         host->frames().outputWorld(), libraryResult(host->frames().inputLayer(), request));
 }
 
+void expectIdentity(
+    const std::string& plugin, const std::string& aboutLine, const std::string& choices)
+{
+    Host::SimulatedHost host;
+    host.load(plugin);
+    ASSERT_EQ(host.send(PF_Cmd_ABOUT), PF_Err_NONE);
+    const std::string about = host.lastCommand().returnMessage;
+    EXPECT_EQ(about.substr(0, about.find('\n')), aboutLine);
+    EXPECT_NE(about.find('\n'), std::string::npos) << "a notice line follows";
+    ASSERT_EQ(host.applyEffect(), PF_Err_NONE);
+    EXPECT_EQ(host.pluginVersion(), 0x48000u);
+    EXPECT_EQ(host.globalOutFlags(), PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_I_EXPAND_BUFFER);
+    EXPECT_EQ(host.parameters().text(Control::correctionModeIndex), choices);
+}
+
 bool isRed(const Host::PixelWorld& world)
 {
     const A_u_short maximum = world.channelMaximum();

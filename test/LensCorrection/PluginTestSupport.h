@@ -108,6 +108,11 @@ struct PixelCase
 void expectRenderMatchesLibrary(
     const std::string& plugin, bool shading, const PixelCase& pixelCase);
 
+/// What a variant tells the host about itself: the about text (`aboutLine`, then a notice),
+/// version 0.9.0, the output flags and the choices of "Correction Mode".
+void expectIdentity(
+    const std::string& plugin, const std::string& aboutLine, const std::string& choices);
+
 /// Every pixel opaque red.
 bool isRed(const Host::PixelWorld& world);
 
