@@ -44,16 +44,16 @@ double PluginComparison::largestDifference() const
     {
         throw std::runtime_error("the plug-in could not be applied");
     }
-    host.setInputLayer(std::move(layer));
-    host.setFootagePath(std::u16string(clipPath.begin(), clipPath.end()));
-    host.setTime(0, 1, 24); // The clip's frame 0 at its 24 frames per second.
+    host.frames().setInputLayer(std::move(layer));
+    host.clip().setFootagePath(std::u16string(clipPath.begin(), clipPath.end()));
+    host.frames().setTime(0, 1, 24); // The clip's frame 0 at its 24 frames per second.
     if (host.renderFrame() != PF_Err_NONE || !host.shownMessages().empty())
     {
         throw std::runtime_error("the plug-in failed to render: "
             + (host.shownMessages().empty() ? std::string("no message")
                                             : host.shownMessages().front()));
     }
-    const Host::PixelWorld& output = host.outputWorld();
+    const Host::PixelWorld& output = host.frames().outputWorld();
 
     // The plug-in's frame is the library's buffer with the picture centred, as in the tool's
     // EXR, whose display window is the picture.

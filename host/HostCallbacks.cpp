@@ -5,10 +5,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <map>
-#include <mutex>
 
 #include "host/PixelWorldRegistry.h"
+#include "host/SimulatedHost.h"
 
 namespace Host
 {
@@ -24,64 +23,30 @@ namespace
 
     thread_local SimulatedHost* currentHost = nullptr;
 
-    std::mutex registryMutex;
-    std::map<const void*, PixelWorld::State*>& registry()
+    /// Counts a call with something the host does not know; passes `known` on.
+    bool known(SimulatedHost& host, bool known)
     {
-        static std::map<const void*, PixelWorld::State*> worlds;
-        return worlds;
+        if (!known)
+        {
+            host.suiteUse().misused();
+        }
+        return known;
     }
 
-    std::string suiteKey(const std::string& name, A_long version)
+    /// One step of the path from the effect to its footage, whose layer, item and footage are
+    /// all the host itself (one layer per instance): `from` must be the host, `to` becomes it.
+    template <typename From, typename To>
+    A_Err footageStep(SimulatedHost* host, From from, To* to, FootageCall call)
     {
-        return name + "/" + std::to_string(version);
+        if (!host || !to || from != reinterpret_cast<From>(host) || host->faults().fails(call))
+        {
+            return genericError;
+        }
+        *to = reinterpret_cast<To>(host);
+        return A_Err_NONE;
     }
 
 } // namespace
-
-namespace PixelWorldRegistry
-{
-
-    void add(PixelWorld::State* state)
-    {
-        const std::lock_guard<std::mutex> lock(registryMutex);
-        registry()[state->bytes.data()] = state;
-    }
-
-    void remove(PixelWorld::State* state)
-    {
-        const std::lock_guard<std::mutex> lock(registryMutex);
-        registry().erase(state->bytes.data());
-    }
-
-    PF_Err pixelData(const PF_EffectWorld* world, bool deep, void** result)
-    {
-        if (!result)
-        {
-            return PF_Err_BAD_CALLBACK_PARAM;
-        }
-        *result = nullptr;
-        if (!world)
-        {
-            return PF_Err_BAD_CALLBACK_PARAM;
-        }
-        const std::lock_guard<std::mutex> lock(registryMutex);
-        const auto found = registry().find(world->data);
-        if (found == registry().end())
-        {
-            return PF_Err_BAD_CALLBACK_PARAM;
-        }
-        PixelWorld::State& state = *found->second;
-        const std::size_t request = state.requests++;
-        const bool worldDeep = state.world.world_flags & PF_WorldFlag_DEEP;
-        if (request >= state.failFrom || worldDeep != deep)
-        {
-            return PF_Err_BAD_CALLBACK_PARAM;
-        }
-        *result = state.bytes.data();
-        return PF_Err_NONE;
-    }
-
-} // namespace PixelWorldRegistry
 
 const SPBasicSuite HostCallbacks::basicSuite { acquireSuite, releaseSuite };
 
@@ -110,7 +75,7 @@ SimulatedHost* HostCallbacks::hostOf(PF_ProgPtr effectRef)
 
 // ---- Basic suite ------------------------------------------------------------------------------
 
-const void* HostCallbacks::suite(SimulatedHost& host, const std::string& name, A_long version)
+const void* HostCallbacks::suite(const SimulatedHost& host, const std::string& name, A_long version)
 {
     static const PF_HandleSuite1 handleSuite {
         newHandle,
@@ -131,8 +96,8 @@ const void* HostCallbacks::suite(SimulatedHost& host, const std::string& name, A
     static const PF_UtilitySuite8 utilitySuite { getFileName };
     static const PrSDKStringSuite stringSuite { disposeString, copyToUtf8String };
 
-    const bool afterEffects = host.applId == PF_APPL_ID_AFTER_EFFECTS;
-    const bool premierePro = host.applId == PF_APPL_ID_PREMIERE_PRO;
+    const bool afterEffects = host.applicationId() == PF_APPL_ID_AFTER_EFFECTS;
+    const bool premierePro = host.applicationId() == PF_APPL_ID_PREMIERE_PRO;
     const struct
     {
         const char* name;
@@ -167,20 +132,17 @@ A_Err HostCallbacks::acquireSuite(const char* name, A_long version, const void**
         return A_Err_MISSING_SUITE;
     }
     *result = nullptr;
-    if (host->withheldSuites.count(name))
+    if (host->faults().suiteWithheld(name))
     {
         return A_Err_MISSING_SUITE;
     }
-    const bool handOutNull = host->nullSuites.count(name) > 0;
+    const bool handOutNull = host->faults().suiteHandedOutNull(name);
     const void* found = handOutNull ? nullptr : suite(*host, name, version);
     if (!found && !handOutNull)
     {
         return A_Err_MISSING_SUITE;
     }
-    if (host->runningCommand)
-    {
-        ++host->runningCommand->suites[suiteKey(name, version)].acquired;
-    }
+    host->suiteUse().acquired(name, version);
     *result = found;
     return A_Err_NONE;
 }
@@ -192,10 +154,7 @@ A_Err HostCallbacks::releaseSuite(const char* name, A_long version)
     {
         return A_Err_MISSING_SUITE;
     }
-    if (host->runningCommand)
-    {
-        ++host->runningCommand->suites[suiteKey(name, version)].released;
-    }
+    host->suiteUse().released(name, version);
     return A_Err_NONE;
 }
 
@@ -204,14 +163,14 @@ A_Err HostCallbacks::releaseSuite(const char* name, A_long version)
 PF_Handle HostCallbacks::newHandle(A_u_longlong size)
 {
     SimulatedHost* host = current();
-    if (!host || host->handleAllocationsFail || size > largestHandle)
+    if (!host || host->faults().handleAllocationsFail() || size > largestHandle)
     {
         return nullptr;
     }
     try
     {
         // Fresh host memory is not zeroed: the plug-in must write every byte it relies on.
-        return host->newHandle(std::vector<unsigned char>(size, 0xCD));
+        return host->memory().allocate(std::vector<unsigned char>(size, 0xCD));
     }
     catch (const std::bad_alloc&)
     {
@@ -226,37 +185,24 @@ void* HostCallbacks::lockHandle(PF_Handle handle)
     {
         return nullptr;
     }
-    const auto found = host->handles.find(handle);
-    if (found == host->handles.end())
-    {
-        ++host->misuse;
-        return nullptr;
-    }
-    ++found->second->locks;
-    return found->second->data;
+    void* data = host->memory().lock(handle);
+    known(*host, data != nullptr);
+    return data;
 }
 
 void HostCallbacks::unlockHandle(PF_Handle handle)
 {
-    SimulatedHost* host = current();
-    if (!host)
+    if (SimulatedHost* host = current())
     {
-        return;
+        known(*host, host->memory().unlock(handle));
     }
-    const auto found = host->handles.find(handle);
-    if (found == host->handles.end() || found->second->locks == 0)
-    {
-        ++host->misuse;
-        return;
-    }
-    --found->second->locks;
 }
 
 void HostCallbacks::disposeHandle(PF_Handle handle)
 {
     if (SimulatedHost* host = current())
     {
-        host->disposeHandle(handle);
+        known(*host, host->memory().dispose(handle));
     }
 }
 
@@ -267,13 +213,8 @@ A_u_longlong HostCallbacks::handleSize(PF_Handle handle)
     {
         return 0;
     }
-    const auto found = host->handles.find(handle);
-    if (found == host->handles.end())
-    {
-        ++host->misuse;
-        return 0;
-    }
-    return found->second->bytes.size();
+    const std::vector<unsigned char>* bytes = host->memory().bytes(handle);
+    return known(*host, bytes != nullptr) ? bytes->size() : 0;
 }
 
 // ---- Parameters -------------------------------------------------------------------------------
@@ -281,93 +222,38 @@ A_u_longlong HostCallbacks::handleSize(PF_Handle handle)
 PF_Err HostCallbacks::addParam(PF_ProgPtr effectRef, PF_ParamIndex index, PF_ParamDefPtr def)
 {
     SimulatedHost* host = hostOf(effectRef);
-    const auto count = host ? static_cast<PF_ParamIndex>(host->parameters.size()) : 0;
-    if (!host || !def || !host->registering || (index != PF_ParamIndex_APPEND && index != count))
-    {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    SimulatedHost::Parameter parameter;
-    parameter.def = *def;
-    // The plug-in's texts need not outlive the call: keep copies.
-    const char* text = nullptr;
-    switch (def->param_type)
-    {
-    case PF_Param_POPUP:
-        text = def->u.pd.u.namesptr;
-        break;
-    case PF_Param_CHECKBOX:
-        text = def->u.bd.u.nameptr;
-        break;
-    case PF_Param_BUTTON:
-        text = def->u.button_d.u.namesptr;
-        break;
-    default:
-        break;
-    }
-    parameter.text = text ? text : "";
-    parameter.def.name[sizeof parameter.def.name - 1] = '\0';
-    host->parameters.push_back(std::move(parameter));
-    return PF_Err_NONE;
+    return host && def ? host->parameters().add(index, *def) : PF_Err_BAD_CALLBACK_PARAM;
 }
 
 PF_Err HostCallbacks::updateParamUI(
     PF_ProgPtr effectRef, PF_ParamIndex index, const PF_ParamDef* def)
 {
     SimulatedHost* host = hostOf(effectRef);
-    if (!host || !def || index <= 0 || index >= static_cast<PF_ParamIndex>(host->parameters.size()))
-    {
-        return PF_Err_BAD_CALLBACK_PARAM;
-    }
-    PF_ParamDef& stored = host->parameters[index].def;
-    stored.ui_flags = def->ui_flags;
-    std::memcpy(stored.name, def->name, sizeof stored.name);
-    stored.name[sizeof stored.name - 1] = '\0';
-    host->uiUpdates.push_back({ index, stored.ui_flags, stored.name });
-    return PF_Err_NONE;
+    return host && def ? host->parameters().updateUi(index, *def) : PF_Err_BAD_CALLBACK_PARAM;
 }
 
 // ---- After Effects footage --------------------------------------------------------------------
 
 A_Err HostCallbacks::getEffectLayer(PF_ProgPtr effectRef, AEGP_LayerH* layer)
 {
-    SimulatedHost* host = hostOf(effectRef);
-    if (!host || !layer || host->failingFootageCall == FootageCall::getEffectLayer)
-    {
-        return genericError;
-    }
-    *layer = reinterpret_cast<AEGP_LayerH>(host);
-    return A_Err_NONE;
+    return footageStep(current(), effectRef, layer, FootageCall::getEffectLayer);
 }
 
 A_Err HostCallbacks::getLayerSourceItem(AEGP_LayerH layer, AEGP_ItemH* item)
 {
-    SimulatedHost* host = current();
-    if (!host || !item || layer != reinterpret_cast<AEGP_LayerH>(host)
-        || host->failingFootageCall == FootageCall::getLayerSourceItem)
-    {
-        return genericError;
-    }
-    *item = reinterpret_cast<AEGP_ItemH>(host);
-    return A_Err_NONE;
+    return footageStep(current(), layer, item, FootageCall::getLayerSourceItem);
 }
 
 A_Err HostCallbacks::getMainFootageFromItem(AEGP_ItemH item, AEGP_FootageH* footage)
 {
-    SimulatedHost* host = current();
-    if (!host || !footage || item != reinterpret_cast<AEGP_ItemH>(host)
-        || host->failingFootageCall == FootageCall::getMainFootageFromItem)
-    {
-        return genericError;
-    }
-    *footage = reinterpret_cast<AEGP_FootageH>(host);
-    return A_Err_NONE;
+    return footageStep(current(), item, footage, FootageCall::getMainFootageFromItem);
 }
 
 A_Err HostCallbacks::getFootageNumFiles(AEGP_FootageH footage, A_long* files, A_long* filesPerFrame)
 {
     SimulatedHost* host = current();
     if (!host || footage != reinterpret_cast<AEGP_FootageH>(host)
-        || host->failingFootageCall == FootageCall::getFootageNumFiles)
+        || host->faults().fails(FootageCall::getFootageNumFiles))
     {
         return genericError;
     }
@@ -387,60 +273,40 @@ A_Err HostCallbacks::getFootagePath(
 {
     SimulatedHost* host = current();
     if (!host || !path || footage != reinterpret_cast<AEGP_FootageH>(host) || frame != 0
-        || index != 0 || host->failingFootageCall == FootageCall::getFootagePath)
+        || index != 0 || host->faults().fails(FootageCall::getFootagePath))
     {
         return genericError;
     }
-    auto units = std::make_unique<std::u16string>(host->footagePath);
-    *path = reinterpret_cast<AEGP_MemHandle>(units.get());
-    host->memHandles[*path] = std::move(units);
+    *path = host->clip().newPathHandle();
     return A_Err_NONE;
 }
 
 A_Err HostCallbacks::freeMemHandle(AEGP_MemHandle mem)
 {
     SimulatedHost* host = current();
-    if (!host || host->memHandles.erase(mem) == 0)
-    {
-        if (host)
-        {
-            ++host->misuse;
-        }
-        return genericError;
-    }
-    return A_Err_NONE;
+    return host && known(*host, host->clip().freePathHandle(mem)) ? A_Err_NONE : genericError;
 }
 
 A_Err HostCallbacks::lockMemHandle(AEGP_MemHandle mem, void** pointer)
 {
     SimulatedHost* host = current();
-    if (!host || !pointer || host->failingFootageCall == FootageCall::lockMemHandle)
+    if (!host || !pointer || host->faults().fails(FootageCall::lockMemHandle))
     {
         return genericError;
     }
-    const auto found = host->memHandles.find(mem);
-    if (found == host->memHandles.end())
+    const char16_t* units = host->clip().pathUnits(mem);
+    if (!known(*host, units != nullptr))
     {
-        ++host->misuse;
         return genericError;
     }
-    // c_str() keeps the terminating zero after the units.
-    *pointer = const_cast<char16_t*>(found->second->c_str());
+    *pointer = const_cast<char16_t*>(units);
     return A_Err_NONE;
 }
 
 A_Err HostCallbacks::unlockMemHandle(AEGP_MemHandle mem)
 {
     SimulatedHost* host = current();
-    if (!host || !host->memHandles.count(mem))
-    {
-        if (host)
-        {
-            ++host->misuse;
-        }
-        return genericError;
-    }
-    return A_Err_NONE;
+    return host && known(*host, host->clip().pathUnits(mem) != nullptr) ? A_Err_NONE : genericError;
 }
 
 // ---- Premiere Pro file name -------------------------------------------------------------------
@@ -448,28 +314,21 @@ A_Err HostCallbacks::unlockMemHandle(AEGP_MemHandle mem)
 PF_Err HostCallbacks::getFileName(PF_ProgPtr effectRef, PrSDKString* name)
 {
     SimulatedHost* host = hostOf(effectRef);
-    if (!host || !name || !host->clipFileName)
+    const std::optional<PrSDKString> string
+        = host && name ? host->clip().newFileNameString() : std::nullopt;
+    if (!string)
     {
         return genericError;
     }
-    const std::uint64_t id = host->nextHostString++;
-    host->hostStrings[id] = *host->clipFileName;
-    *name = PrSDKString { { id, 0 } };
+    *name = *string;
     return PF_Err_NONE;
 }
 
 A_Err HostCallbacks::disposeString(const PrSDKString* string)
 {
     SimulatedHost* host = current();
-    if (!host || !string || host->hostStrings.erase(string->opaque[0]) == 0)
-    {
-        if (host)
-        {
-            ++host->misuse;
-        }
-        return genericError;
-    }
-    return A_Err_NONE;
+    return host && known(*host, string && host->clip().disposeString(*string)) ? A_Err_NONE
+                                                                               : genericError;
 }
 
 A_Err HostCallbacks::copyToUtf8String(const PrSDKString* string, A_char* buffer, A_u_long* size)
@@ -479,23 +338,22 @@ A_Err HostCallbacks::copyToUtf8String(const PrSDKString* string, A_char* buffer,
     {
         return genericError;
     }
-    const auto found = host->hostStrings.find(string->opaque[0]);
-    if (found == host->hostStrings.end())
+    const std::string* text = host->clip().text(*string);
+    if (!known(*host, text != nullptr))
     {
-        ++host->misuse;
         return genericError;
     }
-    const std::size_t needed = found->second.size() + 1;
-    if (host->stringCopiesTruncatedWithoutZero && *size < needed)
+    const std::size_t needed = text->size() + 1;
+    if (host->faults().stringCopiesTruncatedWithoutZero() && *size < needed)
     {
-        std::memcpy(buffer, found->second.data(), *size);
+        std::memcpy(buffer, text->data(), *size);
         return A_Err_NONE;
     }
     if (*size < needed)
     {
         return genericError;
     }
-    std::memcpy(buffer, found->second.c_str(), needed);
+    std::memcpy(buffer, text->c_str(), needed);
     *size = static_cast<A_u_long>(needed);
     return A_Err_NONE;
 }
@@ -506,7 +364,7 @@ A_long HostCallbacks::hostSprintf(A_char* buffer, const A_char* format, ...)
 {
     if (SimulatedHost* host = current())
     {
-        host->formats.emplace_back(format ? format : "");
+        host->suiteUse().sprintfCalled(format);
     }
     // As unbounded as the real one: whatever the format produces is written.
     va_list arguments;

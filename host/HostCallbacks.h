@@ -3,31 +3,17 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "host/SimulatedHost.h"
+#include "Adobe/HostInterface.h"
 
 namespace Host
 {
 
-/// A registered parameter as the host keeps it; the texts the plug-in pointed to are copied.
-struct SimulatedHost::Parameter
-{
-    PF_ParamDef def {};
-    std::string text;
-};
-
-/// A handle's block: PF_Handle points at `data`, which points into `bytes`.
-struct SimulatedHost::Handle
-{
-    void* data = nullptr;
-    std::vector<unsigned char> bytes;
-    int locks = 0;
-};
+class SimulatedHost;
 
 /// The host's side of the C interface: the records of function pointers handed to plug-ins.
 /// Suites carry no context, so the functions find the host of the command in progress on this
-/// thread (set by SimulatedHost::send).
+/// thread (set by SimulatedHost::send) and work on its parts through their public interfaces.
 class HostCallbacks
 {
 public:
@@ -43,7 +29,7 @@ public:
     static PF_ProgPtr effectReference(SimulatedHost* host);
 
 private:
-    static const void* suite(SimulatedHost& host, const std::string& name, A_long version);
+    static const void* suite(const SimulatedHost& host, const std::string& name, A_long version);
     static A_Err acquireSuite(const char* name, A_long version, const void** suite);
     static A_Err releaseSuite(const char* name, A_long version);
     static SimulatedHost* hostOf(PF_ProgPtr effectRef);

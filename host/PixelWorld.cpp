@@ -7,8 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "host/HostError.h"
 #include "host/PixelWorldRegistry.h"
-#include "host/PluginModule.h"
 
 namespace Host
 {
@@ -149,7 +149,5 @@ bool PixelWorld::paddingIntact() const
 }
 
 void PixelWorld::failPixelDataFrom(std::size_t request) { state->failFrom = request; }
-
-std::size_t PixelWorld::pixelDataRequests() const { return state->requests; }
 
 } // namespace Host

@@ -53,8 +53,6 @@ public:
     /// The pixel-data callbacks fail from the `request`-th call on (counted from 0, over all
     /// threads); a huge value (the default) never fails.
     void failPixelDataFrom(std::size_t request);
-    /// Calls of the pixel-data callbacks for this world so far.
-    std::size_t pixelDataRequests() const;
 
     struct State;
 

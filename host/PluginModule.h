@@ -3,21 +3,13 @@
 #pragma once
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "Adobe/HostInterface.h"
+#include "host/HostError.h"
 
 namespace Host
 {
-
-/// A failure of the simulated host itself (a plug-in that cannot be loaded, a misused host
-/// object), as opposed to a plug-in's result.
-class HostError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 /// A loaded plug-in shared object: opened with dlopen (RTLD_NOW | RTLD_LOCAL, so that its
 /// symbols never bind to another plug-in's), closed when the object goes. A plug-in that cannot

@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include "Core/Core.h"
+#include "LensCorrection/LensCorrectionParameter.h"
 #include "Platform/FakeZenity.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestCoreDataSource.h"
@@ -59,9 +60,10 @@ std::unique_ptr<Host::SimulatedHost> preparedHost(
             layer.setPixel(x, y, { layer.channelMaximum(), value, value, value });
         }
     }
-    host->setInputLayer(std::move(layer));
+    host->frames().setInputLayer(std::move(layer));
     TestSupport::FakeZenity zenity(TestSupport::FakeZenity::choosing(file));
-    if (host->applyEffect() != PF_Err_NONE || host->userChangedParameter(7) != PF_Err_NONE
+    if (host->applyEffect() != PF_Err_NONE
+        || host->userChangedParameter(LensCorrectionParameter::filePathIndex) != PF_Err_NONE
         || host->send(PF_Cmd_FRAME_SETUP) != PF_Err_NONE || !host->shownMessages().empty())
     {
         throw std::runtime_error("the plug-in could not set up the frame");
@@ -83,8 +85,8 @@ void plugin(benchmark::State& state)
         shading ? LC_SHADING_PLUGIN : LC_DISTORTION_PLUGIN, file, width, height, deep);
 
     // The library alone, for the frame size the plug-in asked for.
-    const uint32_t outputWidth = uint32_t(host->requestedOutputWidth());
-    const uint32_t outputHeight = uint32_t(host->requestedOutputHeight());
+    const uint32_t outputWidth = uint32_t(host->frames().requestedOutputWidth());
+    const uint32_t outputHeight = uint32_t(host->frames().requestedOutputHeight());
     auto dataSource = std::make_unique<TestSupport::TestCoreDataSource>();
     if (shading)
     {

@@ -7,11 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <vector>
 
 #include "Adobe/AEGP_SuiteHandler.h"
 #include "AePlugin/AeFrame.h"
 #include "Core/Core.h"
+#include "Core/FrameArithmetic.h"
+#include "Core/TextCopy.h"
 #include "LensCorrection/LensCorrectionDetail.h"
 #include "LensCorrection/LensCorrectionParameter.h"
 #include "LensCorrection/LockedSequenceData.h"
@@ -174,9 +175,9 @@ void LensCorrection::keepOverscanInProportion(PF_ParamIndex changed)
 void LensCorrection::updateImageDiameter()
 {
     Parameter parameter(ae);
-    parameter.setImageDiameter(LensCorrectionDetail::imageDiameter(parameter.imageAreaSizeWidth(),
-        parameter.imageAreaSizeHeight(), parameter.clipResolutionWidth(),
-        parameter.clipResolutionHeight()));
+    parameter.setImageDiameter(
+        Core::imageDiameter(parameter.imageAreaSizeWidth(), parameter.imageAreaSizeHeight(),
+            parameter.clipResolutionWidth(), parameter.clipResolutionHeight()));
 }
 
 void LensCorrection::browseForCorrectionFile()
@@ -388,14 +389,11 @@ void LensCorrection::throwCoreError() const
 void LensCorrection::retrieveCoreErrorDescription(
     const Core::Core& core, std::string& brief, std::string& detailed)
 {
-    std::vector<char> briefBuffer(4096, '\0');
-    brief = core.briefErrorDescription(briefBuffer.data(), briefBuffer.size())
-        ? briefBuffer.data()
-        : "An issue did occur, but the issue description could not be retrieved. Please "
-          "contact the developer.";
-    std::vector<char> detailedBuffer(16384, '\0');
-    detailed = core.detailedErrorDescription(detailedBuffer.data(), detailedBuffer.size())
-        ? detailedBuffer.data()
-        : "An issue did occur, but the detailed issue description could not be retrieved. "
-          "Please contact the developer.";
+    Core::ErrorTexts texts = Core::errorTexts(core,
+        "An issue did occur, but the issue description could not be retrieved. Please contact "
+        "the developer.",
+        "An issue did occur, but the detailed issue description could not be retrieved. Please "
+        "contact the developer.");
+    brief = std::move(texts.brief);
+    detailed = std::move(texts.detailed);
 }

@@ -4,28 +4,13 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstring>
 
 #include "AePlugin/AeClip.h"
+#include "Core/FrameArithmetic.h"
+#include "Core/TextCopy.h"
 #include "LensCorrection/LensCorrectionDetail.h"
 #include "LensCorrection/LensCorrectionParameter.h"
 #include "LensCorrection/LockedSequenceData.h"
-
-namespace
-{
-
-/// Copies `value` with its zero when all of it fits; never truncates.
-bool copyWhole(const std::string& value, char* buffer, size_t capacity)
-{
-    if (value.size() + 1 > capacity)
-    {
-        return false;
-    }
-    std::memcpy(buffer, value.c_str(), value.size() + 1);
-    return true;
-}
-
-} // namespace
 
 void LensCorrectionDataSource::setAeInterface(std::shared_ptr<AeInterface> ae)
 {
@@ -37,19 +22,19 @@ bool LensCorrectionDataSource::frameMetadata(char*, size_t) const { return false
 bool LensCorrectionDataSource::correctionFilePath(char* buffer, size_t capacity) const
 {
     std::string path;
-    return correctionFilePath(path) && copyWhole(path, buffer, capacity);
+    return correctionFilePath(path) && Core::copyWholeText(path, buffer, capacity);
 }
 
 bool LensCorrectionDataSource::clipFileName(char* buffer, size_t capacity) const
 {
     std::string name;
-    return clipFileName(name) && copyWhole(name, buffer, capacity);
+    return clipFileName(name) && Core::copyWholeText(name, buffer, capacity);
 }
 
 bool LensCorrectionDataSource::clipFilePath(char* buffer, size_t capacity) const
 {
     std::string path;
-    return clipFilePath(path) && copyWhole(path, buffer, capacity);
+    return clipFilePath(path) && Core::copyWholeText(path, buffer, capacity);
 }
 
 bool LensCorrectionDataSource::correctionFilePath(std::string& path) const
@@ -105,8 +90,10 @@ bool LensCorrectionDataSource::frameData(Core::FrameData& frameData) const
     const uint32_t height = parameter.resolutionHeightWithoutOverscan();
     LockedSequenceData sequenceData(*ae);
     const SequenceData* block = sequenceData.get();
-    frameData.overscan = block ? overscanPercent(block->fullResolutionWidth(),
+    // A single-pixel picture has no proportion to the frame: no overscan, as with no picture.
+    frameData.overscan = block ? Core::overscanPercent(block->fullResolutionWidth(),
                              block->fullResolutionHeight(), width, height)
+                                     .value_or(0.0f)
                                : 0.0f;
     return true;
 }
@@ -119,10 +106,8 @@ bool LensCorrectionDataSource::recordingFormat(
     {
         return false;
     }
-    recordingFormat.imageAreaWidth = parameter.imageAreaSizeWidth();
-    recordingFormat.imageAreaHeight = parameter.imageAreaSizeHeight();
-    recordingFormat.clipResolutionWidth = parameter.clipResolutionWidth();
-    recordingFormat.clipResolutionHeight = parameter.clipResolutionHeight();
-    recordingFormat.imageAreaRadius = parameter.imageDiameter() * 0.5f;
+    recordingFormat = Core::manualRecordingFormat(parameter.imageAreaSizeWidth(),
+        parameter.imageAreaSizeHeight(), parameter.clipResolutionWidth(),
+        parameter.clipResolutionHeight(), parameter.imageDiameter());
     return true;
 }

@@ -79,50 +79,9 @@ float framesPerSecond(A_u_long timeScale, A_long timeStep)
     return float(timeScale) / float(timeStep);
 }
 
-float overscanPercent(uint32_t fullWidth, uint32_t fullHeight, uint32_t width, uint32_t height)
-{
-    if (width == 0 || height == 0)
-    {
-        return 0.0f;
-    }
-    // Half-diagonals between the centres of the corner pixels, hence the half pixel off.
-    const auto halfDiagonal = [](uint32_t w, uint32_t h)
-    {
-        const float x = float(w) * 0.5f - 0.5f;
-        const float y = float(h) * 0.5f - 0.5f;
-        return std::sqrt(x * x + y * y);
-    };
-    const float outer = halfDiagonal(fullWidth, fullHeight);
-    const float inner = halfDiagonal(width, height);
-    if (!(inner > 0.0f))
-    {
-        return 0.0f;
-    }
-    return (outer - inner) / inner * 100.0f;
-}
-
 uint32_t proportionalSide(uint32_t value, uint32_t side, uint32_t otherSide)
 {
     return truncatedUnsigned(std::roundf(float(value) * (float(otherSide) / float(side))));
-}
-
-float imageDiameter(float width, float height, uint32_t pixelWidth, uint32_t pixelHeight)
-{
-    const float x = float(pixelWidth);
-    const float y = float(pixelHeight);
-    if (pixelWidth != 0 && width != 0.0f && height == 0.0f && pixelHeight != 0)
-    {
-        height = width * (y / x);
-    }
-    else if (width == 0.0f && height != 0.0f && pixelWidth != 0 && pixelHeight != 0)
-    {
-        width = height * (x / y);
-    }
-    if (width != 0.0f && height != 0.0f)
-    {
-        return float(std::sqrt(double(width) * width + double(height) * height));
-    }
-    return 0.0f;
 }
 
 } // namespace LensCorrectionDetail

@@ -29,17 +29,8 @@ uint32_t frameNumber(A_long currentTime, A_long timeStep);
 /// `scale` / `step` in single precision; a step of 0 gives 0 (unknown rate).
 float framesPerSecond(A_u_long timeScale, A_long timeStep);
 
-/// How far the full frame F x G reaches beyond the picture w x h, in percent of the picture's
-/// half-diagonal; both measured between pixel centres. 0 when w or h is 0 or the picture has no
-/// extent (a single pixel).
-float overscanPercent(uint32_t fullWidth, uint32_t fullHeight, uint32_t width, uint32_t height);
-
 /// The other side of a size kept in the proportion `otherSide` / `side`, rounded half away from
 /// zero (both sides non-zero).
 uint32_t proportionalSide(uint32_t value, uint32_t side, uint32_t otherSide);
-
-/// Twice the image radius for an image area of w x h mm at X x Y px: a missing width or height
-/// follows from the clip's aspect ratio; 0 when the area stays incomplete.
-float imageDiameter(float width, float height, uint32_t pixelWidth, uint32_t pixelHeight);
 
 } // namespace LensCorrectionDetail

@@ -13,9 +13,9 @@ using TestEffect::TestEffectHost;
 TEST(AEGP_SuiteHandler, SuiteTheHostCannotSupplyEndsTheCommandWith516)
 {
     const std::function<void(Host::SimulatedHost&)> hostile[] = {
-        [](Host::SimulatedHost& host) { host.withholdSuite(kPFHandleSuite); },
-        [](Host::SimulatedHost& host) { host.handOutNullSuite(kPFHandleSuite); },
-        [](Host::SimulatedHost& host) { host.removeBasicSuite(); },
+        [](Host::SimulatedHost& host) { host.faults().withholdSuite(kPFHandleSuite); },
+        [](Host::SimulatedHost& host) { host.faults().handOutNullSuite(kPFHandleSuite); },
+        [](Host::SimulatedHost& host) { host.faults().removeBasicSuite(); },
     };
     for (const auto& makeHostile : hostile)
     {
@@ -25,7 +25,7 @@ TEST(AEGP_SuiteHandler, SuiteTheHostCannotSupplyEndsTheCommandWith516)
         EXPECT_EQ(host.send(PF_Cmd_SEQUENCE_SETUP), PF_Err_BAD_CALLBACK_PARAM);
         EXPECT_FALSE(host.lastCommand().messageShown);
         EXPECT_TRUE(host.lastCommand().suitesBalanced());
-        EXPECT_EQ(host.liveHandles(), 0u);
+        EXPECT_EQ(host.memory().liveHandles(), 0u);
     }
 }
 
@@ -37,12 +37,12 @@ TEST(AEGP_SuiteHandler, FootageSuitesMissingInAfterEffectsEndTheCommandWith516)
         SCOPED_TRACE(suite);
         TestEffectHost host;
         host.applyEffect();
-        host.withholdSuite(suite);
+        host.faults().withholdSuite(suite);
         host.setBehaviour(TestEffect::reportClip);
         EXPECT_EQ(
             host.userChangedParameter(TestEffect::argumentParameter), PF_Err_BAD_CALLBACK_PARAM);
         EXPECT_TRUE(host.lastCommand().suitesBalanced());
-        EXPECT_EQ(host.liveMemHandles(), 0u);
+        EXPECT_EQ(host.clip().livePathHandles(), 0u);
     }
 }
 
@@ -65,12 +65,12 @@ TEST(AEFX_SuiteScoper, SuiteTheHostCannotSupplyShowsItsMessageAndEndsWith13)
         SCOPED_TRACE(c.message);
         TestEffectHost host(PF_APPL_ID_PREMIERE_PRO);
         host.applyEffect();
-        c.null ? host.handOutNullSuite(c.suite) : host.withholdSuite(c.suite);
+        c.null ? host.faults().handOutNullSuite(c.suite) : host.faults().withholdSuite(c.suite);
         host.setBehaviour(TestEffect::reportClip);
         EXPECT_EQ(host.userChangedParameter(TestEffect::argumentParameter), A_Err_MISSING_SUITE);
         EXPECT_TRUE(host.lastCommand().messageShown);
         EXPECT_EQ(host.lastCommand().returnMessage, c.message);
         EXPECT_TRUE(host.lastCommand().suitesBalanced());
-        EXPECT_EQ(host.liveHostStrings(), 0u);
+        EXPECT_EQ(host.clip().liveStrings(), 0u);
     }
 }

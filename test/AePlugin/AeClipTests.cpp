@@ -31,9 +31,9 @@ ClipReport reportClip(TestEffectHost& host)
     const auto second = report.find('\n', first + 1);
     const auto third = report.find('\n', second + 1);
     // Nothing the plug-in borrowed from the host is left over.
-    EXPECT_EQ(host.liveMemHandles(), 0u);
-    EXPECT_EQ(host.liveHostStrings(), 0u);
-    EXPECT_EQ(host.handleMisuse(), 0u);
+    EXPECT_EQ(host.clip().livePathHandles(), 0u);
+    EXPECT_EQ(host.clip().liveStrings(), 0u);
+    EXPECT_EQ(host.suiteUse().misuse(), 0u);
     EXPECT_TRUE(host.lastCommand().suitesBalanced());
     return { report[0] == '1', report.substr(first + 1, second - first - 1),
         report[second + 1] == '1', report.substr(third + 1) };
@@ -72,7 +72,7 @@ TEST(AeClip, PathAndNameInAfterEffectsAsUtf8)
         SCOPED_TRACE(c.path);
         TestEffectHost host;
         host.applyEffect();
-        host.setFootagePath(c.units);
+        host.clip().setFootagePath(c.units);
         const ClipReport report = reportClip(host);
         EXPECT_EQ(report.hasPath, c.hasPath);
         EXPECT_EQ(report.path, c.path);
@@ -91,7 +91,7 @@ TEST(AeClip, LayerWithoutFootageHasNeitherPathNorName)
         SCOPED_TRACE(static_cast<int>(call));
         TestEffectHost host;
         host.applyEffect();
-        host.failFootageCall(call);
+        host.faults().failFootageCall(call);
         const ClipReport report = reportClip(host);
         EXPECT_FALSE(report.hasPath);
         EXPECT_FALSE(report.hasName);
@@ -123,8 +123,8 @@ TEST(AeClip, FileNameOnlyInPremierePro)
         SCOPED_TRACE(c.fileName.value_or("(none)").size());
         TestEffectHost host(c.application);
         host.applyEffect();
-        host.setClipFileName(c.fileName);
-        host.truncateStringCopiesWithoutZero(c.hostCutsCopies);
+        host.clip().setClipFileName(c.fileName);
+        host.faults().truncateStringCopiesWithoutZero(c.hostCutsCopies);
         const ClipReport report = reportClip(host);
         EXPECT_FALSE(report.hasPath);
         EXPECT_EQ(report.hasName, c.hasName);
@@ -136,7 +136,7 @@ TEST(AeClip, FootagePathOf100000UnitsArrivesWhole)
 {
     TestEffectHost host;
     host.applyEffect();
-    host.setFootagePath(u"/" + std::u16string(99999, u'\u00e9'));
+    host.clip().setFootagePath(u"/" + std::u16string(99999, u'\u00e9'));
     const ClipReport report = reportClip(host);
     EXPECT_TRUE(report.hasPath);
     EXPECT_EQ(report.path.size(), 1u + 2 * 99999);

@@ -96,20 +96,20 @@ TEST_P(AeFrameRoundTrip, ConcurrentWorkersCopyTheInputCentredAndBack)
     const FrameCase& c = GetParam();
     TestEffectHost host;
     host.applyEffect();
-    host.setInputLayer(Host::PixelWorld(c.width, c.height, c.deep, c.inputPadding));
-    fillRandomly(host.inputLayer(), 7);
-    host.setOutputRowPadding(c.outputPadding);
-    host.setParameterValue(TestEffect::growWidthParameter, c.growWidth);
-    host.setParameterValue(TestEffect::growHeightParameter, c.growHeight);
+    host.frames().setInputLayer(Host::PixelWorld(c.width, c.height, c.deep, c.inputPadding));
+    fillRandomly(host.frames().inputLayer(), 7);
+    host.frames().setOutputRowPadding(c.outputPadding);
+    host.parameters().setValue(TestEffect::growWidthParameter, c.growWidth);
+    host.parameters().setValue(TestEffect::growHeightParameter, c.growHeight);
     if (c.hostIgnoresGrowth)
     {
-        host.overrideOutputSize(c.width - c.shrinkWidth, c.height - c.shrinkHeight);
+        host.frames().overrideOutputSize(c.width - c.shrinkWidth, c.height - c.shrinkHeight);
     }
     ASSERT_EQ(host.renderFrame(), PF_Err_NONE);
     EXPECT_EQ(host.lastCommand().returnMessage, "");
     EXPECT_TRUE(host.shownMessages().empty());
-    expectCentredCopy(host.inputLayer(), host.outputWorld());
-    EXPECT_TRUE(host.inputLayer().paddingIntact());
+    expectCentredCopy(host.frames().inputLayer(), host.frames().outputWorld());
+    EXPECT_TRUE(host.frames().inputLayer().paddingIntact());
 }
 
 INSTANTIATE_TEST_SUITE_P(Worlds, AeFrameRoundTrip,
@@ -157,13 +157,13 @@ TEST(AeFrame, ChannelsAreClampedScaledAndTruncated)
         TestEffectHost host;
         host.applyEffect();
         // Five columns: whole groups of pixels and a rest.
-        host.setInputLayer(Host::PixelWorld(5, 2, c.deep));
+        host.frames().setInputLayer(Host::PixelWorld(5, 2, c.deep));
         host.setBehaviour(TestEffect::writeValue, c.value);
         ASSERT_EQ(host.renderFrame(), PF_Err_NONE);
         const A_u_short e = c.expected;
         for (A_long x = 0; x < 5; ++x)
         {
-            EXPECT_EQ(host.outputWorld().pixel(x, 1), (Pixel { e, e, e, e })) << x;
+            EXPECT_EQ(host.frames().outputWorld().pixel(x, 1), (Pixel { e, e, e, e })) << x;
         }
     }
 }
@@ -174,7 +174,7 @@ TEST(AeFrame, ErrorFillIsOpaqueRedInBothDepths)
     {
         TestEffectHost host;
         host.applyEffect();
-        host.setInputLayer(Host::PixelWorld(5, 4, deep, 8));
+        host.frames().setInputLayer(Host::PixelWorld(5, 4, deep, 8));
         host.setBehaviour(TestEffect::throwPair);
         host.send(PF_Cmd_FRAME_SETUP);
         host.setBehaviour(TestEffect::normal);
@@ -184,10 +184,11 @@ TEST(AeFrame, ErrorFillIsOpaqueRedInBothDepths)
         {
             for (A_long x = 0; x < 5; ++x)
             {
-                EXPECT_EQ(host.outputWorld().pixel(x, y), (Pixel { maximum, maximum, 0, 0 }));
+                EXPECT_EQ(
+                    host.frames().outputWorld().pixel(x, y), (Pixel { maximum, maximum, 0, 0 }));
             }
         }
-        EXPECT_TRUE(host.outputWorld().paddingIntact());
+        EXPECT_TRUE(host.frames().outputWorld().paddingIntact());
     }
 }
 
@@ -200,8 +201,8 @@ TEST(AeFrame, ConcurrentTransferFailsWholeWhenTheHostCannotSupplyARow)
         SCOPED_TRACE(failFrom);
         TestEffectHost host;
         host.applyEffect();
-        host.setInputLayer(Host::PixelWorld(8, 100, false));
-        host.inputLayer().failPixelDataFrom(failFrom);
+        host.frames().setInputLayer(Host::PixelWorld(8, 100, false));
+        host.frames().inputLayer().failPixelDataFrom(failFrom);
         EXPECT_EQ(host.send(PF_Cmd_RENDER), PF_Err_NONE);
         EXPECT_EQ(host.shownMessages(),
             std::vector<std::string> { "The frame's pixels could not be transferred." });
@@ -213,15 +214,15 @@ TEST(AeFrame, HostileWorldsAreRefusedWithAMessage)
     // Rows shorter than the width: writing whole rows would run past the host's block.
     TestEffectHost host;
     host.applyEffect();
-    host.setInputLayer(Host::PixelWorld(16, 8, false));
-    host.overrideOutputRowbytes(16 * 4 - 1);
+    host.frames().setInputLayer(Host::PixelWorld(16, 8, false));
+    host.frames().overrideOutputRowbytes(16 * 4 - 1);
     EXPECT_EQ(host.send(PF_Cmd_RENDER), PF_Err_NONE);
     EXPECT_EQ(host.shownMessages(),
         std::vector<std::string> { "The frame's pixels could not be transferred." });
 
     TestEffectHost withoutCallbacks;
     withoutCallbacks.applyEffect();
-    withoutCallbacks.removeUtilityCallbacks();
+    withoutCallbacks.faults().removeUtilityCallbacks();
     EXPECT_EQ(withoutCallbacks.send(PF_Cmd_RENDER), PF_Err_NONE);
     EXPECT_EQ(withoutCallbacks.shownMessages(),
         std::vector<std::string> { "The frame's pixels could not be transferred." });

@@ -44,7 +44,7 @@ protected:
     }
     bool outputIsRed() const
     {
-        const Host::PixelWorld& output = host.outputWorld();
+        const Host::PixelWorld& output = host.frames().outputWorld();
         const A_u_short maximum = output.channelMaximum();
         return output.pixel(0, 0) == std::array<A_u_short, 4> { maximum, maximum, 0, 0 };
     }
@@ -99,7 +99,7 @@ TEST_F(AePluginTest, DispatchesEachCommandToItsOperationAndIgnoresTheOthers)
                 : 0);
     }
     EXPECT_EQ(host.reportedParameterCount(), TestEffect::parameterCount);
-    EXPECT_EQ(host.parameterCount(), TestEffect::parameterCount);
+    EXPECT_EQ(host.parameters().count(), TestEffect::parameterCount);
 }
 
 TEST_F(AePluginTest, FailedFrameSetupShowsOnceThenNextRenderIsRedAndTheOneAfterWorks)
@@ -196,15 +196,16 @@ TEST(AePluginConcurrency, ConcurrentHostsShareThePluginObjectOneCallAtATime)
     {
         TestEffectHost host;
         host.applyEffect();
-        host.setInputLayer(Host::PixelWorld(width, 9, width % 2 == 0));
+        host.frames().setInputLayer(Host::PixelWorld(width, 9, width % 2 == 0));
         // Channel values that survive the float round trip exactly.
-        const A_u_short maximum = host.inputLayer().channelMaximum();
-        host.inputLayer().fill({ maximum, 0, maximum, 0 });
+        const A_u_short maximum = host.frames().inputLayer().channelMaximum();
+        host.frames().inputLayer().fill({ maximum, 0, maximum, 0 });
         for (int frame = 0; frame < 20; ++frame)
         {
             results.push_back(host.renderFrame());
-            results.push_back(host.outputWorld().width() == width
-                        && host.outputWorld().pixel(width - 1, 8) == host.inputLayer().pixel(0, 0)
+            results.push_back(host.frames().outputWorld().width() == width
+                        && host.frames().outputWorld().pixel(width - 1, 8)
+                            == host.frames().inputLayer().pixel(0, 0)
                     ? PF_Err_NONE
                     : -1);
         }
@@ -235,7 +236,7 @@ TEST_F(AePluginTest, BriefTextIsCutAt255BytesOnACharacterBoundaryAndNeverUsedAsF
     host.setBehaviour(TestEffect::throwFormatPair);
     host.send(PF_Cmd_RENDER);
     EXPECT_EQ(host.lastCommand().returnMessage, "%s%s%n%x%d");
-    for (const std::string& format : host.sprintfFormats())
+    for (const std::string& format : host.suiteUse().sprintfFormats())
     {
         EXPECT_EQ(format, "%s");
     }
@@ -250,8 +251,8 @@ TEST_F(AePluginTest, EverySuiteAcquiredInACommandIsReleasedByItsEnd)
     {
         EXPECT_TRUE(record.suitesBalanced()) << record.command;
     }
-    EXPECT_EQ(host.liveHandles(), 0u);
-    EXPECT_EQ(host.handleMisuse(), 0u);
+    EXPECT_EQ(host.memory().liveHandles(), 0u);
+    EXPECT_EQ(host.suiteUse().misuse(), 0u);
 }
 
 TEST(AePluginLog, FileIsNamedAfterThePluginAndTheFirstHost)

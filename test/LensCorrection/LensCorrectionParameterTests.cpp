@@ -16,20 +16,7 @@ namespace
 using PluginTest::hostWithEffect;
 using PluginTest::shadingPlugin;
 
-enum : PF_ParamIndex
-{
-    correctionMode = 1,
-    widthWithoutOverscan = 3,
-    heightWithoutOverscan = 4,
-    filePathStatus = 8,
-    updateRecordingFormat = 11,
-    manualSelection = 12,
-    imageAreaWidth = 14,
-    imageAreaHeight = 15,
-    clipWidth = 18,
-    clipHeight = 19,
-    imageDiameter = 21,
-};
+using PluginTest::Control;
 
 std::string storedPath(const Host::SimulatedHost& host)
 {
@@ -39,8 +26,11 @@ std::string storedPath(const Host::SimulatedHost& host)
 
 TEST(LensCorrectionParameter, RegistersTheControlsUnderTheirIndices)
 {
+    // The numbers are the ones hosts store in projects: the host sees row n at index n, and the
+    // effect's own name for it must stay that number.
     struct Row
     {
+        PF_ParamIndex effectIndex;
         PF_ParamType kind;
         const char* name;
         float maximum;
@@ -48,39 +38,46 @@ TEST(LensCorrectionParameter, RegistersTheControlsUnderTheirIndices)
         PF_ParamUIFlags uiFlags;
     };
     const Row rows[] = {
-        { PF_Param_POPUP, "Correction Mode", 0, 0, 0 },
-        { PF_Param_GROUP_START, "Overscan", 0, 0, 0 },
-        { PF_Param_FLOAT_SLIDER, "Width w/o Overscan [px]", 15360, 0, 0 },
-        { PF_Param_FLOAT_SLIDER, "Height w/o Overscan [px]", 8640, 0, 0 },
-        { PF_Param_GROUP_END, "", 0, 0, 0 },
-        { PF_Param_GROUP_START, "Correction File", 0, 0, 0 },
-        { PF_Param_BUTTON, "File Path", 0, 0, 0 },
-        { PF_Param_FLOAT_SLIDER, "File Path Status", 2, 0, PF_PUI_DISABLED | PF_PUI_INVISIBLE },
-        { PF_Param_GROUP_END, "", 0, 0, 0 },
-        { PF_Param_GROUP_START, "Recording Format", 0, 0, 0 },
-        { PF_Param_BUTTON, "Update Recording Format", 0, 0, 0 },
-        { PF_Param_CHECKBOX, "Manual Selection", 0, 0, 0 },
-        { PF_Param_GROUP_START, "Image Area Size", 0, 0, 0 },
-        { PF_Param_FLOAT_SLIDER, "Width [mm]", 36, 2, 0 },
-        { PF_Param_FLOAT_SLIDER, "Height [mm]", 24, 2, 0 },
-        { PF_Param_GROUP_END, "", 0, 0, 0 },
-        { PF_Param_GROUP_START, "Clip Resolution", 0, 0, 0 },
-        { PF_Param_FLOAT_SLIDER, "Width [px]", 7680, 0, 0 },
-        { PF_Param_FLOAT_SLIDER, "Height [px]", 4320, 0, 0 },
-        { PF_Param_GROUP_END, "", 0, 0, 0 },
-        { PF_Param_FLOAT_SLIDER, "Image Diameter [mm]", std::sqrt(1872.0f), 2, 0 },
-        { PF_Param_GROUP_END, "", 0, 0, 0 },
+        { Control::correctionModeIndex, PF_Param_POPUP, "Correction Mode", 0, 0, 0 },
+        { Control::overscanGroupIndex, PF_Param_GROUP_START, "Overscan", 0, 0, 0 },
+        { Control::widthWithoutOverscanIndex, PF_Param_FLOAT_SLIDER, "Width w/o Overscan [px]",
+            15360, 0, 0 },
+        { Control::heightWithoutOverscanIndex, PF_Param_FLOAT_SLIDER, "Height w/o Overscan [px]",
+            8640, 0, 0 },
+        { Control::overscanGroupEndIndex, PF_Param_GROUP_END, "", 0, 0, 0 },
+        { Control::correctionFileGroupIndex, PF_Param_GROUP_START, "Correction File", 0, 0, 0 },
+        { Control::filePathIndex, PF_Param_BUTTON, "File Path", 0, 0, 0 },
+        { Control::filePathStatusIndex, PF_Param_FLOAT_SLIDER, "File Path Status", 2, 0,
+            PF_PUI_DISABLED | PF_PUI_INVISIBLE },
+        { Control::correctionFileGroupEndIndex, PF_Param_GROUP_END, "", 0, 0, 0 },
+        { Control::recordingFormatGroupIndex, PF_Param_GROUP_START, "Recording Format", 0, 0, 0 },
+        { Control::updateRecordingFormatIndex, PF_Param_BUTTON, "Update Recording Format", 0, 0,
+            0 },
+        { Control::manualSelectionIndex, PF_Param_CHECKBOX, "Manual Selection", 0, 0, 0 },
+        { Control::imageAreaSizeGroupIndex, PF_Param_GROUP_START, "Image Area Size", 0, 0, 0 },
+        { Control::imageAreaWidthIndex, PF_Param_FLOAT_SLIDER, "Width [mm]", 36, 2, 0 },
+        { Control::imageAreaHeightIndex, PF_Param_FLOAT_SLIDER, "Height [mm]", 24, 2, 0 },
+        { Control::imageAreaSizeGroupEndIndex, PF_Param_GROUP_END, "", 0, 0, 0 },
+        { Control::clipResolutionGroupIndex, PF_Param_GROUP_START, "Clip Resolution", 0, 0, 0 },
+        { Control::clipResolutionWidthIndex, PF_Param_FLOAT_SLIDER, "Width [px]", 7680, 0, 0 },
+        { Control::clipResolutionHeightIndex, PF_Param_FLOAT_SLIDER, "Height [px]", 4320, 0, 0 },
+        { Control::clipResolutionGroupEndIndex, PF_Param_GROUP_END, "", 0, 0, 0 },
+        { Control::imageDiameterIndex, PF_Param_FLOAT_SLIDER, "Image Diameter [mm]",
+            std::sqrt(1872.0f), 2, 0 },
+        { Control::recordingFormatGroupEndIndex, PF_Param_GROUP_END, "", 0, 0, 0 },
     };
     Host::SimulatedHost host;
     host.load(shadingPlugin);
     ASSERT_EQ(host.send(PF_Cmd_PARAMS_SETUP), PF_Err_NONE);
     EXPECT_EQ(host.reportedParameterCount(), 23);
-    ASSERT_EQ(host.parameterCount(), 23);
+    EXPECT_EQ(Control::parameterCount, 23);
+    ASSERT_EQ(host.parameters().count(), 23);
     for (PF_ParamIndex index = 1; index <= 22; ++index)
     {
         const Row& row = rows[index - 1];
-        const PF_ParamDef& parameter = host.parameter(index);
+        const PF_ParamDef& parameter = host.parameters().definition(index);
         SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.effectIndex, index);
         EXPECT_EQ(parameter.uu.id, index);
         EXPECT_EQ(parameter.param_type, row.kind);
         EXPECT_STREQ(parameter.name, row.name);
@@ -97,11 +94,11 @@ TEST(LensCorrectionParameter, RegistersTheControlsUnderTheirIndices)
             EXPECT_EQ(slider.curve_tolerance, 0.05f);
         }
     }
-    EXPECT_EQ(host.parameterText(7), "Browse");
-    EXPECT_EQ(host.parameterText(11), "Update");
-    EXPECT_EQ(host.parameterText(12), "");
-    EXPECT_EQ(host.parameter(1).u.pd.num_choices, 2);
-    EXPECT_EQ(host.parameterValue(1), 1.0);
+    EXPECT_EQ(host.parameters().text(7), "Browse");
+    EXPECT_EQ(host.parameters().text(11), "Update");
+    EXPECT_EQ(host.parameters().text(12), "");
+    EXPECT_EQ(host.parameters().definition(1).u.pd.num_choices, 2);
+    EXPECT_EQ(host.parameters().value(1), 1.0);
 }
 
 TEST(LensCorrectionParameter, FilePathStatusChangesWithEveryNewFile)
@@ -113,12 +110,12 @@ TEST(LensCorrectionParameter, FilePathStatusChangesWithEveryNewFile)
     {
         PluginTest::chooseCorrectionFile(*host, path);
         EXPECT_EQ(storedPath(*host), path);
-        EXPECT_EQ(host->parameterValue(filePathStatus), status) << path;
+        EXPECT_EQ(host->parameters().value(Control::filePathStatusIndex), status) << path;
     }
     // Resetting the control clears the choice.
-    host->editParameter(filePathStatus, 0);
+    host->editParameter(Control::filePathStatusIndex, 0);
     EXPECT_EQ(storedPath(*host), "");
-    EXPECT_EQ(host->parameterValue(filePathStatus), 0);
+    EXPECT_EQ(host->parameters().value(Control::filePathStatusIndex), 0);
 }
 
 TEST(LensCorrectionParameter, PathsOf4096BytesAndMoreAreRefused)
@@ -143,14 +140,14 @@ TEST(LensCorrectionParameter, CancelledOrMissingDialogChangesNothing)
     PluginTest::chooseCorrectionFile(*host, "/a.tlcf");
     {
         TestSupport::FakeZenity cancel("exit 1");
-        host->userChangedParameter(7);
+        host->userChangedParameter(Control::filePathIndex);
     }
     EXPECT_EQ(storedPath(*host), "/a.tlcf");
 
     host->send(PF_Cmd_RENDER);
     TestSupport::TemporaryDirectory empty;
     TestSupport::PathOnly noZenity(empty.path());
-    host->userChangedParameter(7);
+    host->userChangedParameter(Control::filePathIndex);
     EXPECT_EQ(storedPath(*host), "/a.tlcf");
     EXPECT_EQ(host->lastCommand().returnMessage,
         "No file dialog is available to choose the correction file.");
@@ -166,19 +163,20 @@ TEST(LensCorrectionParameter, OverscanSizeKeepsTheLayerProportion)
         double height;
     };
     const Case cases[] = {
-        { widthWithoutOverscan, 1800, 1800, 1013 }, // 1012.5 rounded away from zero
-        { widthWithoutOverscan, 2500, 1920, 1080 },
-        { widthWithoutOverscan, 1919.9, 1919, 1079 },
-        { heightWithoutOverscan, 540, 960, 540 },
-        { heightWithoutOverscan, -5, 0, 0 },
-        { heightWithoutOverscan, NAN, 0, 0 },
+        { Control::widthWithoutOverscanIndex, 1800, 1800, 1013 }, // 1012.5 rounded away from zero
+        { Control::widthWithoutOverscanIndex, 2500, 1920, 1080 },
+        { Control::widthWithoutOverscanIndex, 1919.9, 1919, 1079 },
+        { Control::heightWithoutOverscanIndex, 540, 960, 540 },
+        { Control::heightWithoutOverscanIndex, -5, 0, 0 },
+        { Control::heightWithoutOverscanIndex, NAN, 0, 0 },
     };
     auto host = hostWithEffect(shadingPlugin, PF_APPL_ID_AFTER_EFFECTS, false, 1920, 1080);
     for (const Case& c : cases)
     {
         host->editParameter(c.index, c.value);
-        EXPECT_EQ(host->parameterValue(widthWithoutOverscan), c.width) << c.value;
-        EXPECT_EQ(host->parameterValue(heightWithoutOverscan), c.height) << c.value;
+        EXPECT_EQ(host->parameters().value(Control::widthWithoutOverscanIndex), c.width) << c.value;
+        EXPECT_EQ(host->parameters().value(Control::heightWithoutOverscanIndex), c.height)
+            << c.value;
     }
 }
 
@@ -201,10 +199,10 @@ TEST(LensCorrectionParameter, OverscanRuleSurvivesOddDownsamplingAndEmptyLayers)
     {
         auto host
             = hostWithEffect(shadingPlugin, PF_APPL_ID_AFTER_EFFECTS, false, c.layerWidth, 1080);
-        host->setDownsampling(c.x, c.y);
-        EXPECT_EQ(host->editParameter(widthWithoutOverscan, 1800), PF_Err_NONE);
-        EXPECT_EQ(host->parameterValue(widthWithoutOverscan), c.width);
-        EXPECT_EQ(host->parameterValue(heightWithoutOverscan), c.height);
+        host->frames().setDownsampling(c.x, c.y);
+        EXPECT_EQ(host->editParameter(Control::widthWithoutOverscanIndex, 1800), PF_Err_NONE);
+        EXPECT_EQ(host->parameters().value(Control::widthWithoutOverscanIndex), c.width);
+        EXPECT_EQ(host->parameters().value(Control::heightWithoutOverscanIndex), c.height);
     }
 }
 
@@ -227,12 +225,13 @@ TEST(LensCorrectionParameter, ImageDiameterFollowsTheImageArea)
     for (const Case& c : cases)
     {
         auto host = hostWithEffect(shadingPlugin);
-        host->editParameter(manualSelection, 1);
-        host->editParameter(clipWidth, c.pixelWidth);
-        host->editParameter(clipHeight, c.pixelHeight);
-        host->editParameter(imageAreaWidth, c.width);
-        host->editParameter(imageAreaHeight, c.height);
-        EXPECT_FLOAT_EQ(float(host->parameterValue(imageDiameter)), c.diameter) << c.width;
+        host->editParameter(Control::manualSelectionIndex, 1);
+        host->editParameter(Control::clipResolutionWidthIndex, c.pixelWidth);
+        host->editParameter(Control::clipResolutionHeightIndex, c.pixelHeight);
+        host->editParameter(Control::imageAreaWidthIndex, c.width);
+        host->editParameter(Control::imageAreaHeightIndex, c.height);
+        EXPECT_FLOAT_EQ(float(host->parameters().value(Control::imageDiameterIndex)), c.diameter)
+            << c.width;
     }
 }
 
@@ -240,22 +239,24 @@ TEST(LensCorrectionParameter, ManualSelectionEnablesAllButTheDiameter)
 {
     auto host = hostWithEffect(shadingPlugin);
     const auto disabled = [&](PF_ParamIndex index)
-    { return (host->parameter(index).ui_flags & PF_PUI_DISABLED) != 0; };
-    const PF_ParamIndex typed[] = { 13, 14, 15, 17, 18, 19 };
+    { return (host->parameters().definition(index).ui_flags & PF_PUI_DISABLED) != 0; };
+    const PF_ParamIndex typed[] = { Control::imageAreaSizeGroupIndex, Control::imageAreaWidthIndex,
+        Control::imageAreaHeightIndex, Control::clipResolutionGroupIndex,
+        Control::clipResolutionWidthIndex, Control::clipResolutionHeightIndex };
     for (PF_ParamIndex index : typed)
     {
         EXPECT_TRUE(disabled(index)) << index;
     }
-    EXPECT_TRUE(disabled(imageDiameter));
+    EXPECT_TRUE(disabled(Control::imageDiameterIndex));
 
-    host->editParameter(manualSelection, 1);
+    host->editParameter(Control::manualSelectionIndex, 1);
     for (PF_ParamIndex index : typed)
     {
         EXPECT_FALSE(disabled(index)) << index;
     }
-    EXPECT_TRUE(disabled(imageDiameter));
+    EXPECT_TRUE(disabled(Control::imageDiameterIndex));
 
-    host->editParameter(manualSelection, 0);
+    host->editParameter(Control::manualSelectionIndex, 0);
     for (PF_ParamIndex index : typed)
     {
         EXPECT_TRUE(disabled(index)) << index;
@@ -270,7 +271,7 @@ protected:
         clip = directory.writeFile("A001C003.mov", "");
         directory.writeFile("A001C003.tlcf", PluginTest::correctionFile().text());
         host = hostWithEffect(shadingPlugin);
-        host->setFootagePath(std::u16string(clip.begin(), clip.end()));
+        host->clip().setFootagePath(std::u16string(clip.begin(), clip.end()));
 
         auto dataSource = std::make_unique<TestSupport::TestCoreDataSource>();
         dataSource->answers.clipFilePath = clip;
@@ -280,11 +281,16 @@ protected:
 
     void expectLibraryFormat() const
     {
-        EXPECT_FLOAT_EQ(float(host->parameterValue(imageAreaWidth)), expected.imageAreaWidth);
-        EXPECT_FLOAT_EQ(float(host->parameterValue(imageAreaHeight)), expected.imageAreaHeight);
-        EXPECT_EQ(host->parameterValue(clipWidth), expected.clipResolutionWidth);
-        EXPECT_EQ(host->parameterValue(clipHeight), expected.clipResolutionHeight);
-        EXPECT_FLOAT_EQ(float(host->parameterValue(imageDiameter)), 2 * expected.imageAreaRadius);
+        EXPECT_FLOAT_EQ(
+            float(host->parameters().value(Control::imageAreaWidthIndex)), expected.imageAreaWidth);
+        EXPECT_FLOAT_EQ(float(host->parameters().value(Control::imageAreaHeightIndex)),
+            expected.imageAreaHeight);
+        EXPECT_EQ(host->parameters().value(Control::clipResolutionWidthIndex),
+            expected.clipResolutionWidth);
+        EXPECT_EQ(host->parameters().value(Control::clipResolutionHeightIndex),
+            expected.clipResolutionHeight);
+        EXPECT_FLOAT_EQ(float(host->parameters().value(Control::imageDiameterIndex)),
+            2 * expected.imageAreaRadius);
     }
 
     TestSupport::TemporaryDirectory directory;
@@ -295,22 +301,22 @@ protected:
 
 TEST_F(RecordingFormatUpdate, FirstChangeFillsTheControlsOnce)
 {
-    EXPECT_EQ(host->parameterValue(clipWidth), 0);
-    host->editParameter(correctionMode, 2);
+    EXPECT_EQ(host->parameters().value(Control::clipResolutionWidthIndex), 0);
+    host->editParameter(Control::correctionModeIndex, 2);
     expectLibraryFormat();
     EXPECT_FALSE(host->lastCommand().messageShown) << host->lastCommand().returnMessage;
 
-    host->setParameterValue(imageAreaWidth, 5);
-    host->editParameter(correctionMode, 1);
-    EXPECT_EQ(host->parameterValue(imageAreaWidth), 5);
+    host->parameters().setValue(Control::imageAreaWidthIndex, 5);
+    host->editParameter(Control::correctionModeIndex, 1);
+    EXPECT_EQ(host->parameters().value(Control::imageAreaWidthIndex), 5);
 }
 
 TEST_F(RecordingFormatUpdate, UpdateOverwritesTypedValuesAlsoInManualMode)
 {
-    host->editParameter(manualSelection, 1);
-    host->editParameter(imageAreaWidth, 5);
-    host->editParameter(clipWidth, 640);
-    host->userChangedParameter(updateRecordingFormat);
+    host->editParameter(Control::manualSelectionIndex, 1);
+    host->editParameter(Control::imageAreaWidthIndex, 5);
+    host->editParameter(Control::clipResolutionWidthIndex, 640);
+    host->userChangedParameter(Control::updateRecordingFormatIndex);
     expectLibraryFormat();
 }
 

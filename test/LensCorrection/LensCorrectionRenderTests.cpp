@@ -14,6 +14,7 @@
 namespace
 {
 
+using PluginTest::Control;
 using PluginTest::distortionPlugin;
 using PluginTest::frameHeight;
 using PluginTest::frameWidth;
@@ -59,15 +60,17 @@ TEST_F(LensCorrectionRender, FrameSetupEnlargesAroundTheCentreButNeverShrinks)
     for (const bool reverse : { false, true })
     {
         auto host = hostWithFile(distortionPlugin);
-        host->editParameter(1, reverse ? 2 : 1);
+        host->editParameter(Control::correctionModeIndex, reverse ? 2 : 1);
         ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
         const PluginTest::LibraryResult expected
-            = PluginTest::libraryResult(host->inputLayer(), request(false, reverse));
-        EXPECT_EQ(host->requestedOutputWidth(), A_long(expected.width));
-        EXPECT_EQ(host->requestedOutputHeight(), A_long(expected.height));
-        EXPECT_EQ(host->requestedOutputOrigin().h, (A_long(expected.width) - frameWidth) / 2);
-        EXPECT_EQ(host->requestedOutputOrigin().v, (A_long(expected.height) - frameHeight) / 2);
-        PluginTest::expectPixelsMatch(host->outputWorld(), expected);
+            = PluginTest::libraryResult(host->frames().inputLayer(), request(false, reverse));
+        EXPECT_EQ(host->frames().requestedOutputWidth(), A_long(expected.width));
+        EXPECT_EQ(host->frames().requestedOutputHeight(), A_long(expected.height));
+        EXPECT_EQ(
+            host->frames().requestedOutputOrigin().h, (A_long(expected.width) - frameWidth) / 2);
+        EXPECT_EQ(
+            host->frames().requestedOutputOrigin().v, (A_long(expected.height) - frameHeight) / 2);
+        PluginTest::expectPixelsMatch(host->frames().outputWorld(), expected);
     }
     EXPECT_EQ(hostWithFile(shadingPlugin)->renderFrame(), PF_Err_NONE);
 }
@@ -75,24 +78,26 @@ TEST_F(LensCorrectionRender, FrameSetupEnlargesAroundTheCentreButNeverShrinks)
 TEST_F(LensCorrectionRender, OverscanIsMeasuredBetweenPixelCentres)
 {
     auto host = hostWithFile(shadingPlugin);
-    host->editParameter(3, 180); // the height follows: 101.25, rounded to 101
-    ASSERT_EQ(host->parameterValue(4), 101);
+    // The height follows: 101.25, rounded to 101.
+    host->editParameter(Control::widthWithoutOverscanIndex, 180);
+    ASSERT_EQ(host->parameters().value(Control::heightWithoutOverscanIndex), 101);
     ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
     LibraryRequest wanted = request(true);
     const auto halfDiagonal
         = [](double w, double h) { return std::hypot(w / 2 - 0.5, h / 2 - 0.5); };
     wanted.overscan
         = float((halfDiagonal(frameWidth, frameHeight) / halfDiagonal(180, 101) - 1) * 100);
-    PluginTest::expectPixelsMatch(
-        host->outputWorld(), PluginTest::libraryResult(host->inputLayer(), wanted));
+    PluginTest::expectPixelsMatch(host->frames().outputWorld(),
+        PluginTest::libraryResult(host->frames().inputLayer(), wanted));
 }
 
 TEST_F(LensCorrectionRender, ManualRecordingFormatReplacesTheFilesOne)
 {
     auto host = hostWithFile(shadingPlugin);
-    host->editParameter(12, 1);
-    const std::pair<PF_ParamIndex, double> typed[]
-        = { { 14, 20.5 }, { 15, 11.53125 }, { 18, 3840 }, { 19, 2160 } };
+    host->editParameter(Control::manualSelectionIndex, 1);
+    const std::pair<PF_ParamIndex, double> typed[] = { { Control::imageAreaWidthIndex, 20.5 },
+        { Control::imageAreaHeightIndex, 11.53125 }, { Control::clipResolutionWidthIndex, 3840 },
+        { Control::clipResolutionHeightIndex, 2160 } };
     for (const auto& [index, value] : typed)
     {
         host->editParameter(index, value);
@@ -100,9 +105,9 @@ TEST_F(LensCorrectionRender, ManualRecordingFormatReplacesTheFilesOne)
     ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
     LibraryRequest wanted = request(true);
     wanted.manualRecordingFormat = RecordingFormatDatabase::RecordingFormat { 20.5f, 11.53125f,
-        3840, 2160, float(host->parameterValue(21)) * 0.5f };
-    PluginTest::expectPixelsMatch(
-        host->outputWorld(), PluginTest::libraryResult(host->inputLayer(), wanted));
+        3840, 2160, float(host->parameters().value(Control::imageDiameterIndex)) * 0.5f };
+    PluginTest::expectPixelsMatch(host->frames().outputWorld(),
+        PluginTest::libraryResult(host->frames().inputLayer(), wanted));
 }
 
 TEST_F(LensCorrectionRender, FrameNumberAndRateComeFromTheHostTime)
@@ -122,13 +127,13 @@ TEST_F(LensCorrectionRender, FrameNumberAndRateComeFromTheHostTime)
     for (const Case& c : cases)
     {
         auto host = hostWithFile(shadingPlugin);
-        host->setTime(c.time, c.step, c.scale);
+        host->frames().setTime(c.time, c.step, c.scale);
         ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
         LibraryRequest wanted = request(true);
         wanted.frameNumber = c.frameNumber;
         wanted.framesPerSecond = c.framesPerSecond;
-        PluginTest::expectPixelsMatch(
-            host->outputWorld(), PluginTest::libraryResult(host->inputLayer(), wanted));
+        PluginTest::expectPixelsMatch(host->frames().outputWorld(),
+            PluginTest::libraryResult(host->frames().inputLayer(), wanted));
     }
 }
 
@@ -137,9 +142,9 @@ TEST_F(LensCorrectionRender, FailedRenderPaintsRedAndReportsTheLibraryError)
     auto host = hostWithFile(shadingPlugin);
     // A 4:3 layer does not fit the 16:9 recording format; no frame setup before, so that the
     // render itself fails.
-    host->setInputLayer(Host::PixelWorld(64, 48, true));
+    host->frames().setInputLayer(Host::PixelWorld(64, 48, true));
     ASSERT_EQ(host->send(PF_Cmd_RENDER), PF_Err_NONE);
-    EXPECT_TRUE(PluginTest::isRed(host->outputWorld()));
+    EXPECT_TRUE(PluginTest::isRed(host->frames().outputWorld()));
     const Host::CommandRecord& render = host->lastCommand();
     ASSERT_TRUE(render.messageShown);
     EXPECT_FALSE(render.returnMessage.empty());
@@ -155,36 +160,43 @@ TEST_F(LensCorrectionRender, FailedFrameSetupMakesOnlyTheNextRenderRed)
     auto host = hostWithEffect(shadingPlugin);
     // No correction file: the frame setup fails. A clip name of its own, since the search
     // around the clip reaches other tests' directories under /tmp.
-    host->setFootagePath(u"/Volumes/Media/H4NOFILE.mov");
+    host->clip().setFootagePath(u"/Volumes/Media/H4NOFILE.mov");
     ASSERT_EQ(host->send(PF_Cmd_FRAME_SETUP), PF_Err_NONE);
     EXPECT_TRUE(host->lastCommand().messageShown);
     ASSERT_EQ(host->send(PF_Cmd_RENDER), PF_Err_NONE);
     EXPECT_FALSE(host->lastCommand().messageShown);
-    EXPECT_TRUE(PluginTest::isRed(host->outputWorld()));
+    EXPECT_TRUE(PluginTest::isRed(host->frames().outputWorld()));
 
-    host->setFootagePath(u"/Volumes/Media/A001C003.mov");
+    host->clip().setFootagePath(u"/Volumes/Media/A001C003.mov");
     PluginTest::chooseCorrectionFile(*host, correctionFile);
     ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
-    PluginTest::expectPixelsMatch(
-        host->outputWorld(), PluginTest::libraryResult(host->inputLayer(), request(true)));
+    PluginTest::expectPixelsMatch(host->frames().outputWorld(),
+        PluginTest::libraryResult(host->frames().inputLayer(), request(true)));
 }
 
 TEST_F(LensCorrectionRender, OddFramesGiveAResultOrAMessage)
 {
-    // 1 x 1: corrected, or refused as not 16:9.
+    // 1 x 1: within the library's tolerance of one pixel for 16:9 (1 / (16 / 9) rounds to 1),
+    // so it is corrected like any frame.
     auto tiny = hostWithFile(shadingPlugin, false, 1, 1);
     ASSERT_EQ(tiny->renderFrame(), PF_Err_NONE);
-    if (!PluginTest::isRed(tiny->outputWorld()))
-    {
-        PluginTest::expectPixelsMatch(
-            tiny->outputWorld(), PluginTest::libraryResult(tiny->inputLayer(), request(true)));
-    }
+    EXPECT_TRUE(tiny->shownMessages().empty()) << tiny->shownMessages().front();
+    EXPECT_FALSE(PluginTest::isRed(tiny->frames().outputWorld()));
+    PluginTest::expectPixelsMatch(tiny->frames().outputWorld(),
+        PluginTest::libraryResult(tiny->frames().inputLayer(), request(true)));
+    // 1 x 3 is two pixels off: refused for its aspect ratio, with a message and a red frame.
+    auto narrow = hostWithFile(shadingPlugin, false, 1, 3);
+    ASSERT_EQ(narrow->renderFrame(), PF_Err_NONE);
+    ASSERT_EQ(narrow->shownMessages().size(), 1u);
+    EXPECT_EQ(narrow->shownMessages().front(),
+        "Aspect ratio of the current frame is not as expected. Recommended resolution is 1x1 px.");
+    EXPECT_TRUE(PluginTest::isRed(narrow->frames().outputWorld()));
     // 15360 x 8640: the size alone, without a render on the CPU device.
     auto huge = hostWithFile(distortionPlugin, false, 15360, 8640);
     ASSERT_EQ(huge->send(PF_Cmd_FRAME_SETUP), PF_Err_NONE);
     EXPECT_FALSE(huge->lastCommand().messageShown) << huge->lastCommand().returnMessage;
-    EXPECT_GE(huge->requestedOutputWidth(), 15360);
-    EXPECT_GE(huge->requestedOutputHeight(), 8640);
+    EXPECT_GE(huge->frames().requestedOutputWidth(), 15360);
+    EXPECT_GE(huge->frames().requestedOutputHeight(), 8640);
 }
 
 TEST_F(LensCorrectionRender, CorrectionFileReplacedByADirectory)
@@ -192,19 +204,13 @@ TEST_F(LensCorrectionRender, CorrectionFileReplacedByADirectory)
     auto host = hostWithFile(shadingPlugin);
     ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
     const PluginTest::LibraryResult before
-        = PluginTest::libraryResult(host->inputLayer(), request(true));
+        = PluginTest::libraryResult(host->frames().inputLayer(), request(true));
     boost::filesystem::remove(correctionFile);
     boost::filesystem::create_directory(correctionFile);
+    // The file was read and parsed once, and its contents serve every later frame of the clip.
     ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
-    // Either the parsed file still serves, or the frame is red with a message.
-    if (!PluginTest::isRed(host->outputWorld()))
-    {
-        PluginTest::expectPixelsMatch(host->outputWorld(), before);
-    }
-    else
-    {
-        EXPECT_TRUE(host->history()[host->history().size() - 2].messageShown);
-    }
+    EXPECT_TRUE(host->shownMessages().empty()) << host->shownMessages().front();
+    PluginTest::expectPixelsMatch(host->frames().outputWorld(), before);
 }
 
 TEST_F(LensCorrectionRender, PluginReloadsInOneProcess)
@@ -214,11 +220,11 @@ TEST_F(LensCorrectionRender, PluginReloadsInOneProcess)
     {
         host.load(shadingPlugin);
         ASSERT_EQ(host.applyEffect(), PF_Err_NONE);
-        host.setInputLayer(PluginTest::syntheticLayer(frameWidth, frameHeight, load == 1));
+        host.frames().setInputLayer(PluginTest::syntheticLayer(frameWidth, frameHeight, load == 1));
         PluginTest::chooseCorrectionFile(host, correctionFile);
         ASSERT_EQ(host.renderFrame(), PF_Err_NONE);
-        PluginTest::expectPixelsMatch(
-            host.outputWorld(), PluginTest::libraryResult(host.inputLayer(), request(true)));
+        PluginTest::expectPixelsMatch(host.frames().outputWorld(),
+            PluginTest::libraryResult(host.frames().inputLayer(), request(true)));
         host.unload();
     }
 }
@@ -228,9 +234,10 @@ TEST_F(LensCorrectionRender, ConcurrentRendersOfBothPlugins)
     // A compositor uses both on one layer: two copies of the library, two entry locks.
     auto shading = hostWithFile(shadingPlugin);
     auto distortion = hostWithFile(distortionPlugin, true);
-    const auto expectedShading = PluginTest::libraryResult(shading->inputLayer(), request(true));
+    const auto expectedShading
+        = PluginTest::libraryResult(shading->frames().inputLayer(), request(true));
     const auto expectedDistortion
-        = PluginTest::libraryResult(distortion->inputLayer(), request(false));
+        = PluginTest::libraryResult(distortion->frames().inputLayer(), request(false));
     PF_Err results[2] = { PF_Err_NONE, PF_Err_NONE };
     std::thread other(
         [&]
@@ -247,8 +254,8 @@ TEST_F(LensCorrectionRender, ConcurrentRendersOfBothPlugins)
     other.join();
     EXPECT_EQ(results[0], PF_Err_NONE);
     EXPECT_EQ(results[1], PF_Err_NONE);
-    PluginTest::expectPixelsMatch(shading->outputWorld(), expectedShading);
-    PluginTest::expectPixelsMatch(distortion->outputWorld(), expectedDistortion);
+    PluginTest::expectPixelsMatch(shading->frames().outputWorld(), expectedShading);
+    PluginTest::expectPixelsMatch(distortion->frames().outputWorld(), expectedDistortion);
 }
 
 } // namespace

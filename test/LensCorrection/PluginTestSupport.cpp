@@ -69,14 +69,52 @@ std::unique_ptr<Host::SimulatedHost> hostWithEffect(
     auto host = std::make_unique<Host::SimulatedHost>(application);
     host->load(plugin);
     EXPECT_EQ(host->applyEffect(), PF_Err_NONE);
-    host->setInputLayer(syntheticLayer(width, height, deep));
+    host->frames().setInputLayer(syntheticLayer(width, height, deep));
     return host;
 }
 
 PF_Err chooseCorrectionFile(Host::SimulatedHost& host, const std::string& path)
 {
     TestSupport::FakeZenity zenity(TestSupport::FakeZenity::choosing(path));
-    return host.userChangedParameter(7);
+    return host.userChangedParameter(Control::filePathIndex);
+}
+
+std::vector<float> floatPixels(const Host::PixelWorld& layer, uint32_t width, uint32_t height)
+{
+    const float scale = layer.channelMaximum();
+    const size_t dx = (width - uint32_t(layer.width())) / 2;
+    const size_t dy = (height - uint32_t(layer.height())) / 2;
+    std::vector<float> rgba(size_t(width) * height * 4, 0.0f);
+    for (A_long y = 0; y < layer.height(); ++y)
+    {
+        for (A_long x = 0; x < layer.width(); ++x)
+        {
+            const auto argb = layer.pixel(x, y);
+            float* pixel = &rgba[((y + dy) * width + dx + x) * 4];
+            for (int c = 0; c < 4; ++c)
+            {
+                pixel[c] = float(argb[(c + 1) % 4]) / scale;
+            }
+        }
+    }
+    return rgba;
+}
+
+Pixels hostPixels(const float* rgba, size_t count, A_u_short channelMaximum)
+{
+    Pixels pixels;
+    pixels.reserve(count);
+    for (size_t i = 0; i < count * 4; i += 4)
+    {
+        std::array<A_u_short, 4> argb {};
+        for (int c = 0; c < 4; ++c)
+        {
+            const float value = std::clamp(rgba[i + c], 0.0f, 1.0f);
+            argb[(c + 1) % 4] = A_u_short(value * float(channelMaximum));
+        }
+        pixels.push_back(argb);
+    }
+    return pixels;
 }
 
 LibraryResult libraryResult(const Host::PixelWorld& input, const LibraryRequest& request)
@@ -114,37 +152,13 @@ LibraryResult libraryResult(const Host::PixelWorld& input, const LibraryRequest&
     result.width = std::max(result.width, width);
     result.height = std::max(result.height, height);
 
-    const float scale = input.channelMaximum();
-    const size_t dx = (result.width - input.width()) / 2;
-    const size_t dy = (result.height - input.height()) / 2;
-    std::vector<float> in(size_t(result.width) * result.height * 4, 0.0f);
-    for (A_long y = 0; y < input.height(); ++y)
-    {
-        for (A_long x = 0; x < input.width(); ++x)
-        {
-            const auto argb = input.pixel(x, y);
-            float* pixel = &in[((y + dy) * result.width + dx + x) * 4];
-            for (int c = 0; c < 4; ++c)
-            {
-                pixel[c] = float(argb[(c + 1) % 4]) / scale;
-            }
-        }
-    }
+    const std::vector<float> in = floatPixels(input, result.width, result.height);
     std::vector<float> out(in.size(), 0.0f);
     answers.answers.frameData = frame(result.width, result.height);
     std::vector<char> error(16384, '\0');
     EXPECT_TRUE(core.render(in.data(), out.data(), out.size() * sizeof(float)))
         << (core.detailedErrorDescription(error.data(), error.size()) ? error.data() : "");
-    for (size_t i = 0; i < out.size(); i += 4)
-    {
-        std::array<A_u_short, 4> argb {};
-        for (int c = 0; c < 4; ++c)
-        {
-            const float value = std::clamp(out[i + c], 0.0f, 1.0f);
-            argb[(c + 1) % 4] = A_u_short(value * scale);
-        }
-        result.pixels.push_back(argb);
-    }
+    result.pixels = hostPixels(out.data(), out.size() / 4, input.channelMaximum());
     return result;
 }
 
@@ -186,12 +200,12 @@ void expectRenderMatchesLibrary(const std::string& plugin, bool shading, const P
     const bool premierePro = pixelCase.source == FileSource::premiereProDialog;
     auto host = hostWithEffect(
         plugin, premierePro ? PF_APPL_ID_PREMIERE_PRO : PF_APPL_ID_AFTER_EFFECTS, pixelCase.deep);
-    host->setFootagePath(std::u16string(clip.begin(), clip.end()));
+    host->clip().setFootagePath(std::u16string(clip.begin(), clip.end()));
     if (chosen)
     {
         chooseCorrectionFile(*host, file);
     }
-    host->editParameter(1, pixelCase.reverse ? 2 : 1);
+    host->editParameter(Control::correctionModeIndex, pixelCase.reverse ? 2 : 1);
     ASSERT_EQ(host->renderFrame(), PF_Err_NONE);
     EXPECT_TRUE(host->shownMessages().empty()) << host->shownMessages().front();
 
@@ -207,7 +221,23 @@ void expectRenderMatchesLibrary(const std::string& plugin, bool shading, const P
     {
         request.correctionFilePath = file;
     }
-    expectPixelsMatch(host->outputWorld(), libraryResult(host->inputLayer(), request));
+    expectPixelsMatch(
+        host->frames().outputWorld(), libraryResult(host->frames().inputLayer(), request));
+}
+
+void expectIdentity(
+    const std::string& plugin, const std::string& aboutLine, const std::string& choices)
+{
+    Host::SimulatedHost host;
+    host.load(plugin);
+    ASSERT_EQ(host.send(PF_Cmd_ABOUT), PF_Err_NONE);
+    const std::string about = host.lastCommand().returnMessage;
+    EXPECT_EQ(about.substr(0, about.find('\n')), aboutLine);
+    EXPECT_NE(about.find('\n'), std::string::npos) << "a notice line follows";
+    ASSERT_EQ(host.applyEffect(), PF_Err_NONE);
+    EXPECT_EQ(host.pluginVersion(), 0x48000u);
+    EXPECT_EQ(host.globalOutFlags(), PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_I_EXPAND_BUFFER);
+    EXPECT_EQ(host.parameters().text(Control::correctionModeIndex), choices);
 }
 
 bool isRed(const Host::PixelWorld& world)

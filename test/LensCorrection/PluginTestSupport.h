@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Core/FrameData.h"
+#include "LensCorrection/LensCorrectionParameter.h"
 #include "RecordingFormatDatabase/RecordingFormat.h"
 #include "Support/TestCorrectionFile.h"
 #include "host/SimulatedHost.h"
@@ -17,6 +18,9 @@
 /// Helpers for tests that load the real plug-ins into the simulated host.
 namespace PluginTest
 {
+
+/// The effect's controls, addressed by the effect's own indices.
+using Control = LensCorrectionParameter;
 
 extern const std::string shadingPlugin;
 extern const std::string distortionPlugin;
@@ -68,6 +72,13 @@ struct LibraryResult
     Pixels pixels;
 };
 
+/// The layer's pixels as the library takes them (red, green, blue, alpha over the channel
+/// maximum), centred in zeros of `width` x `height` pixels.
+std::vector<float> floatPixels(const Host::PixelWorld& layer, uint32_t width, uint32_t height);
+/// `count` float RGBA pixels as a host world of `channelMaximum` holds them: clamped, scaled,
+/// truncated.
+Pixels hostPixels(const float* rgba, size_t count, A_u_short channelMaximum);
+
 /// The library's own float result for `input`, computed here with a Core::Core of the test's
 /// own: the input centred in a float buffer of the library's frame size, the result converted
 /// to the input's depth (clamped, scaled, truncated).
@@ -96,6 +107,11 @@ struct PixelCase
 /// own result for the same frame.
 void expectRenderMatchesLibrary(
     const std::string& plugin, bool shading, const PixelCase& pixelCase);
+
+/// What a variant tells the host about itself: the about text (`aboutLine`, then a notice),
+/// version 0.9.0, the output flags and the choices of "Correction Mode".
+void expectIdentity(
+    const std::string& plugin, const std::string& aboutLine, const std::string& choices);
 
 /// Every pixel opaque red.
 bool isRed(const Host::PixelWorld& world);

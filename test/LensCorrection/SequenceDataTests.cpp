@@ -18,6 +18,7 @@ extern "C" const char* __tsan_default_options() { return "allocator_may_return_n
 namespace
 {
 
+using PluginTest::Control;
 using PluginTest::hostWithEffect;
 using PluginTest::shadingPlugin;
 
@@ -44,7 +45,7 @@ TEST(SequenceData, NewInstanceHasTheStoredLayout)
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[3])), "/media/A001C003.tlcf");
     EXPECT_EQ(bytes[4099], 1) << "a file choice leaves the update pending";
     host->send(PF_Cmd_SEQUENCE_SETDOWN);
-    EXPECT_EQ(host->liveHandles(), 0u);
+    EXPECT_EQ(host->memory().liveHandles(), 0u);
 }
 
 TEST(SequenceData, PathWithoutTerminatorIsNoPath)
@@ -57,7 +58,7 @@ TEST(SequenceData, PathWithoutTerminatorIsNoPath)
     const std::string record = directory.path() + "/title";
     {
         TestSupport::FakeZenity zenity("printf '%s' \"$2\" > '" + record + "'; exit 1");
-        host->userChangedParameter(7);
+        host->userChangedParameter(Control::filePathIndex);
     }
     std::ifstream stream(record);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(stream), {}), "--title=");
@@ -91,7 +92,10 @@ TEST(SequenceData, CommandsThatNeedTheBlockRefuseWithoutIt)
         {
             host->setSequenceDataBytes(c.block);
         }
-        for (PF_ParamIndex index : { 1, 3, 7, 8, 11, 12 })
+        for (PF_ParamIndex index :
+            { Control::correctionModeIndex, Control::widthWithoutOverscanIndex,
+                Control::filePathIndex, Control::filePathStatusIndex,
+                Control::updateRecordingFormatIndex, Control::manualSelectionIndex })
         {
             EXPECT_EQ(host->userChangedParameter(index), PF_Err_NONE);
         }
@@ -101,7 +105,7 @@ TEST(SequenceData, CommandsThatNeedTheBlockRefuseWithoutIt)
         for (int render = 0; render < 2; ++render)
         {
             EXPECT_EQ(host->send(PF_Cmd_RENDER), PF_Err_NONE);
-            EXPECT_TRUE(PluginTest::isRed(host->outputWorld()));
+            EXPECT_TRUE(PluginTest::isRed(host->frames().outputWorld()));
         }
         EXPECT_EQ(host->lastCommand().returnMessage, missingBlock);
         EXPECT_EQ(host->sequenceDataBytes(), c.block);
@@ -128,13 +132,13 @@ TEST(SequenceData, FrameSetupStoresTheFullResolution)
     for (const Case& c : cases)
     {
         auto host = hostWithEffect(shadingPlugin, PF_APPL_ID_AFTER_EFFECTS, false, 96, 54);
-        host->setDownsampling(c.x, c.y);
+        host->frames().setDownsampling(c.x, c.y);
         // No correction file: the library fails after the size is stored.
         EXPECT_EQ(host->send(PF_Cmd_FRAME_SETUP), PF_Err_NONE);
         const std::vector<unsigned char> bytes = host->sequenceDataBytes();
         EXPECT_EQ(storedUnsigned(bytes, 4100), c.width) << c.x.den;
         EXPECT_EQ(storedUnsigned(bytes, 4104), c.height) << c.x.den;
-        EXPECT_EQ(host->requestedOutputWidth(), 96);
+        EXPECT_EQ(host->frames().requestedOutputWidth(), 96);
     }
 }
 
@@ -143,7 +147,7 @@ TEST(SequenceData, HostileCallsEndWithAHostCodeNotACrash)
     auto host = hostWithEffect(shadingPlugin);
     EXPECT_EQ(host->send(PF_Cmd_USER_CHANGED_PARAM, nullptr), PF_Err_BAD_CALLBACK_PARAM);
 
-    host->failHandleAllocations(true);
+    host->faults().failHandleAllocations(true);
     EXPECT_EQ(host->send(PF_Cmd_SEQUENCE_SETUP), PF_Err_OUT_OF_MEMORY);
 
     for (PF_Cmd command : { 2, 3, 9, 12, 15, 99, -1 })
@@ -162,8 +166,8 @@ TEST(SequenceData, UnallocatableFrameEndsTheRenderOutOfMemory)
     {
         auto host = hostWithEffect(shadingPlugin);
         // Rows 0 bytes apart, so that the host needs no memory for the world.
-        host->overrideOutputSize(width, height);
-        host->overrideOutputRowbytes(0);
+        host->frames().overrideOutputSize(width, height);
+        host->frames().overrideOutputRowbytes(0);
         EXPECT_EQ(host->send(PF_Cmd_RENDER), PF_Err_OUT_OF_MEMORY) << height;
     }
 }

@@ -12,16 +12,8 @@ using PluginTest::PixelCase;
 
 TEST(LensShadingCorrection, TellsTheHostWhatItIs)
 {
-    Host::SimulatedHost host;
-    host.load(PluginTest::shadingPlugin);
-    ASSERT_EQ(host.send(PF_Cmd_ABOUT), PF_Err_NONE);
-    const std::string about = host.lastCommand().returnMessage;
-    EXPECT_EQ(about.substr(0, about.find('\n')), "VUZEV Lens Shading Correction v0.9.0");
-    EXPECT_NE(about.find('\n'), std::string::npos) << "a notice line follows";
-    ASSERT_EQ(host.applyEffect(), PF_Err_NONE);
-    EXPECT_EQ(host.pluginVersion(), 0x48000u);
-    EXPECT_EQ(host.globalOutFlags(), PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_I_EXPAND_BUFFER);
-    EXPECT_EQ(host.parameterText(1), "Remove Shading|Add Shading");
+    PluginTest::expectIdentity(PluginTest::shadingPlugin, "VUZEV Lens Shading Correction v0.9.0",
+        "Remove Shading|Add Shading");
 }
 
 class LensShadingCorrectionPixels : public ::testing::TestWithParam<PixelCase>

@@ -1,5 +1,7 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
+#include <algorithm>
+#include <cstddef>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -56,14 +58,14 @@ TEST(SimulatedHost, SequenceDataSurvivesSavingAndReopeningAsItsBytes)
     EXPECT_EQ(reopened.sequenceDataBytes(), (std::vector<unsigned char> { 0xFF, 0x00, 0x7F }));
     reopened.send(PF_Cmd_SEQUENCE_SETDOWN);
     EXPECT_FALSE(reopened.hasSequenceData());
-    EXPECT_EQ(reopened.liveHandles(), 0u);
+    EXPECT_EQ(reopened.memory().liveHandles(), 0u);
 }
 
 TEST(SimulatedHost, SequenceSetupWithoutMemoryIsOutOfMemory)
 {
     TestEffectHost host;
     host.send(PF_Cmd_PARAMS_SETUP);
-    host.failHandleAllocations(true);
+    host.faults().failHandleAllocations(true);
     EXPECT_EQ(host.send(PF_Cmd_SEQUENCE_SETUP), PF_Err_OUT_OF_MEMORY);
     EXPECT_FALSE(host.hasSequenceData());
 }
@@ -85,11 +87,28 @@ TEST(SimulatedHost, UnloadAndReloadGiveAFreshPluginObject)
 
 TEST(PixelWorld, GuardBytesAreCheckedForEveryStride)
 {
-    // Hostile strides included: a zero stride stacks every row on the first one.
-    for (const A_long rowbytes : { 0, 4, 16, 24 })
+    // Hostile strides included: 0 stacks every row on the first one, 4 overlaps the rows, 18 is
+    // not on whole pixels. A world of 4 x 3 8-bit pixels has rows of 16 bytes.
+    constexpr std::size_t rowLength = 16;
+    constexpr std::size_t height = 3;
+    for (const A_long rowbytes : { 0, 4, 16, 18, 24 })
     {
         SCOPED_TRACE(rowbytes);
-        const Host::PixelWorld world = Host::PixelWorld::withRowbytes(4, 3, false, rowbytes);
+        Host::PixelWorld world = Host::PixelWorld::withRowbytes(4, 3, false, rowbytes);
         EXPECT_TRUE(world.paddingIntact());
+        auto* bytes = reinterpret_cast<unsigned char*>(world.world().data);
+        const std::size_t size = std::max<std::size_t>(1, std::size_t(rowbytes) * height);
+        for (std::size_t offset = 0; offset < size; ++offset)
+        {
+            bool inPixels = false;
+            for (std::size_t row = 0; row < height; ++row)
+            {
+                const std::size_t start = row * std::size_t(rowbytes);
+                inPixels = inPixels || (offset >= start && offset < start + rowLength);
+            }
+            bytes[offset] ^= 0xFF;
+            EXPECT_EQ(world.paddingIntact(), inPixels) << "byte " << offset;
+            bytes[offset] ^= 0xFF;
+        }
     }
 }

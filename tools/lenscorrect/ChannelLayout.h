@@ -22,7 +22,6 @@ public:
 
     int channels() const { return channelCount; }
     size_t groups() const { return colourGroups.size(); }
-    bool hasAlpha() const { return alpha >= 0; }
     /// Red, green, blue and maybe alpha, in that order: the image's pixels are a group's, with
     /// or without its fourth value.
     bool isRgba() const

@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "lenscorrect/ClipSettings.h"
 
-#include <cmath>
 #include <filesystem>
 
+#include "Core/FrameArithmetic.h"
 #include "lenscorrect/Failure.h"
 
 namespace fs = std::filesystem;
@@ -23,34 +23,26 @@ std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat(
     {
         throw Failure("A manual recording format needs both --sensor-size and --resolution.");
     }
-    RecordingFormatDatabase::RecordingFormat format;
-    format.imageAreaWidth = options.sensorSize->first;
-    format.imageAreaHeight = options.sensorSize->second;
-    format.clipResolutionWidth = options.resolution->width;
-    format.clipResolutionHeight = options.resolution->height;
-    float width = format.imageAreaWidth;
-    float height = format.imageAreaHeight;
-    const float x = float(format.clipResolutionWidth);
-    const float y = float(format.clipResolutionHeight);
-    if (x != 0.0f && width != 0.0f && height == 0.0f && y != 0.0f)
+    return Core::manualRecordingFormat(options.sensorSize->first, options.sensorSize->second,
+        options.resolution->width, options.resolution->height, options.imageDiameter);
+}
+
+float overscanPercent(Size plate, const std::optional<Size>& sizeWithoutOverscan)
+{
+    if (!sizeWithoutOverscan)
     {
-        height = width * (y / x);
+        return 0.0f;
     }
-    else if (width == 0.0f && height != 0.0f && x != 0.0f && y != 0.0f)
+    const std::optional<float> percent = Core::overscanPercent(
+        plate.width, plate.height, sizeWithoutOverscan->width, sizeWithoutOverscan->height);
+    if (!percent)
     {
-        width = height * (x / y);
+        throw Failure("The picture without overscan (--size-without-overscan) is a single pixel, "
+                      "too small to measure the overscan against.",
+            "Size Without Overscan: " + std::to_string(sizeWithoutOverscan->width) + "x"
+                + std::to_string(sizeWithoutOverscan->height) + " px");
     }
-    float diameter = 0.0f;
-    if (options.imageDiameter)
-    {
-        diameter = *options.imageDiameter;
-    }
-    else if (width != 0.0f && height != 0.0f)
-    {
-        diameter = float(std::sqrt(double(width) * width + double(height) * height));
-    }
-    format.imageAreaRadius = diameter * 0.5f;
-    return format;
+    return *percent;
 }
 
 ClipIdentity clipIdentity(const Options& options)

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "lenscorrect/CommandLineDataSource.h"
+#include "lenscorrect/FrameGeometry.h"
 #include "lenscorrect/Options.h"
 
 namespace LensCorrect
@@ -16,6 +17,11 @@ namespace LensCorrect
 /// Failure when the options give only part of one.
 std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat(
     const Options& options);
+
+/// The overscan, in percent, of a plate of size `plate` whose picture without overscan is
+/// `sizeWithoutOverscan` (0 without one, or when a side is 0). Throws Failure, naming the option,
+/// for a picture of a single pixel.
+float overscanPercent(Size plate, const std::optional<Size>& sizeWithoutOverscan);
 
 /// Where the library finds the lens data: the named correction file, and the clip file whose
 /// name it must carry (--clip or the input, renamed by --clip-name).

@@ -24,7 +24,6 @@ public:
     ColorConversion(const OIIO::ImageSpec& firstFrame, const std::string& requested);
 
     const std::string& colorSpace() const { return space; }
-    bool isLinear() const { return !toLinearProcessor; }
 
     void toLinear(RgbaImage& image) const;
     void fromLinear(RgbaImage& image) const;

@@ -2,8 +2,9 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "lenscorrect/CommandLineDataSource.h"
 
-#include <cstring>
 #include <utility>
+
+#include "Core/TextCopy.h"
 
 namespace LensCorrect
 {
@@ -11,14 +12,10 @@ namespace LensCorrect
 namespace
 {
 
+    /// An empty text is no answer: the library takes a true answer as a name to look for.
     bool copy(const std::string& text, char* buffer, size_t capacity)
     {
-        if (text.empty() || text.size() + 1 > capacity)
-        {
-            return false;
-        }
-        std::memcpy(buffer, text.c_str(), text.size() + 1);
-        return true;
+        return !text.empty() && Core::copyWholeText(text, buffer, capacity);
     }
 
     std::string fileName(const std::string& path)

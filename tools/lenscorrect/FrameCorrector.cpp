@@ -3,11 +3,12 @@
 #include "lenscorrect/FrameCorrector.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <string>
 #include <utility>
 
+#include "Core/TextCopy.h"
+#include "lenscorrect/ClipSettings.h"
 #include "lenscorrect/Failure.h"
 
 namespace LensCorrect
@@ -18,30 +19,12 @@ namespace
 
     constexpr size_t channels = 4;
 
-    /// The percentage by which the picture's half-diagonal exceeds that of the area without
-    /// overscan, both measured between pixel centres, as the plug-ins compute it.
-    float overscanPercent(Size picture, const std::optional<Size>& withoutOverscan)
-    {
-        if (!withoutOverscan || withoutOverscan->width == 0 || withoutOverscan->height == 0)
-        {
-            return 0.0f;
-        }
-        const auto halfDiagonal = [](Size size)
-        {
-            const float x = size.width * 0.5f - 0.5f;
-            const float y = size.height * 0.5f - 0.5f;
-            return std::sqrt(x * x + y * y);
-        };
-        const float outer = halfDiagonal(picture);
-        const float inner = halfDiagonal(*withoutOverscan);
-        return (outer - inner) / inner * 100.0f;
-    }
-
 } // namespace
 
 FrameCorrector::FrameCorrector(const LensSettings& settings, Size picture)
     : settings(settings)
     , picture(picture)
+    , overscan(overscanPercent(picture, settings.sizeWithoutOverscan))
     , request(std::make_shared<FrameRequest>())
     , core(std::make_unique<CommandLineDataSource>(
           settings.identity, settings.manualRecordingFormat, request))
@@ -72,23 +55,19 @@ void FrameCorrector::check(bool succeeded) const
     {
         return;
     }
-    std::vector<char> brief(4096, '\0');
-    std::vector<char> detailed(16384, '\0');
-    const std::string briefText = core.briefErrorDescription(brief.data(), brief.size())
-        ? brief.data()
-        : "An issue did occur, but the issue description could not be retrieved.";
-    std::string detailedText
-        = core.detailedErrorDescription(detailed.data(), detailed.size()) ? detailed.data() : "";
+    const Core::ErrorTexts texts = Core::errorTexts(
+        core, "An issue did occur, but the issue description could not be retrieved.", "");
+    std::string detailedText = texts.detailed;
     if (!metadataOrigin.empty())
     {
-        detailedText = detailedText.empty() ? briefText : detailedText;
+        detailedText = detailedText.empty() ? texts.brief : detailedText;
         if (detailedText.back() != '\n')
         {
             detailedText += '\n';
         }
         detailedText += "Lens Data: " + metadataOrigin;
     }
-    throw Failure::fromLibrary(briefText, detailedText);
+    throw Failure::fromLibrary(texts.brief, detailedText);
 }
 
 void FrameCorrector::setFrameMetadata(std::string json, std::string origin)
@@ -131,7 +110,7 @@ void FrameCorrector::prepare(
     }
     frame.width = bufferSize.width;
     frame.height = bufferSize.height;
-    frame.overscan = overscanPercent(picture, settings.sizeWithoutOverscan);
+    frame.overscan = overscan;
 }
 
 RecordingFormatDatabase::RecordingFormat FrameCorrector::checkLensData()

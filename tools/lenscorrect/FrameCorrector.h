@@ -50,8 +50,8 @@ struct LensSettings
 class FrameCorrector
 {
 public:
-    /// Throws Failure when the start timecode is too long to be one or the picture without
-    /// overscan is larger than the picture.
+    /// Throws Failure when the start timecode is too long to be one, or the picture without
+    /// overscan is larger than the picture or cannot be measured against.
     FrameCorrector(const LensSettings& settings, Size picture);
     ~FrameCorrector();
     FrameCorrector(const FrameCorrector&) = delete;
@@ -117,6 +117,7 @@ private:
 
     const LensSettings settings;
     const Size picture;
+    const float overscan;
     const std::shared_ptr<FrameRequest> request;
     std::string metadataOrigin;
     Core::Core core;

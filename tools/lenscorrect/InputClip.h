@@ -28,7 +28,6 @@ public:
     /// Lists the frames; throws Failure when there are none or the input cannot be read.
     explicit InputClip(const std::string& input);
 
-    bool isMovie() const { return movie; }
     /// By ascending number.
     const std::vector<InputFrame>& frames() const { return inputFrames; }
     /// Every input file (for a sequence one per frame).

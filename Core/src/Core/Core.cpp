@@ -3,31 +3,15 @@
 #include "Core/Core.h"
 
 #include <cassert>
-#include <cstring>
 #include <utility>
 
-#include "Core/CoreDetail.h"
 #include "Core/CorePrivate.h"
+#include "Core/TextCopy.h"
 #include "Exception/Exception.h"
 #include "MetadataDatabase/CsvStringBasedMetadataDatabase.h"
 
 namespace Core
 {
-
-namespace CoreDetail
-{
-
-    bool copyWholeText(const std::string& text, char* buffer, size_t capacity)
-    {
-        if (text.size() + 1 > capacity)
-        {
-            return false;
-        }
-        std::memcpy(buffer, text.c_str(), text.size() + 1);
-        return true;
-    }
-
-} // namespace CoreDetail
 
 namespace
 {
@@ -37,8 +21,7 @@ namespace
     {
         assert(description);
         assert(capacity);
-        return storedDescription
-            && CoreDetail::copyWholeText(*storedDescription, description, capacity);
+        return storedDescription && copyWholeText(*storedDescription, description, capacity);
     }
 
     bool metadataKeyForMetadataKind(MetadataDatabase::MetadataKind kind,
@@ -59,7 +42,7 @@ namespace
         {
             return false;
         }
-        return CoreDetail::copyWholeText(key, c_key, keyCapacity);
+        return copyWholeText(key, c_key, keyCapacity);
     }
 
 } // namespace

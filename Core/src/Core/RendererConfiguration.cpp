@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "CorrectionData/Calculations/Calculations.h"
+#include "Renderer/RendererDetail.h"
 
 namespace Core
 {
@@ -40,16 +41,6 @@ namespace
         parameter.originalHeight = format.clipResolutionHeight;
     }
 
-    template <typename Parameter> void setCoefficients(Parameter& parameter, const Coefficients& a)
-    {
-        parameter.a0 = a[0];
-        parameter.a1 = a[1];
-        parameter.a2 = a[2];
-        parameter.a3 = a[3];
-        parameter.a4 = a[4];
-        parameter.a5 = a[5];
-    }
-
 } // namespace
 
 float frameImageRadius(const FrameData& frameData, const RecordingFormat& format)
@@ -67,7 +58,7 @@ void configureShading(Renderer::ShadingParameter& parameter,
     Coefficients a;
     CorrectionData::Calculations::calculateCoefficients(
         radiiOfDistortedImage, frame.shading.data(), a);
-    setCoefficients(parameter, a);
+    Renderer::RendererDetail::setCoefficients(parameter, a);
     parameter.reverse = correction.reverse;
     parameter.gamma = 1.0f;
 }
@@ -105,7 +96,7 @@ void configureDistortion(Renderer::DistortionParameter& parameter,
         = removeDistortion ? distortedToUndistorted : undistortedToDistorted;
     parameter.imageRadius = removeDistortion ? undistortedRadius : distortedRadius;
     parameter.inverseImageRadius = removeDistortion ? distortedRadius : undistortedRadius;
-    setCoefficients(parameter, kernelMap);
+    Renderer::RendererDetail::setCoefficients(parameter, kernelMap);
     std::copy(
         std::begin(inverseMap), std::end(inverseMap), std::begin(parameter.inverseCoefficients));
 }

@@ -19,6 +19,19 @@ void renderFrame(Renderer::OpenCLKernel<float>& imageKernel,
     std::uint32_t height, const float* inputBuffer, float* outputBuffer, std::size_t bufferSize,
     const char* failureDescription);
 
+/// Puts the six polynomial coefficients a[0] … a[5], lowest order first, into either renderer's
+/// parameter record.
+template <typename Parameter, typename Coefficients>
+void setCoefficients(Parameter& parameter, const Coefficients& a)
+{
+    parameter.a0 = a[0];
+    parameter.a1 = a[1];
+    parameter.a2 = a[2];
+    parameter.a3 = a[3];
+    parameter.a4 = a[4];
+    parameter.a5 = a[5];
+}
+
 /// Adds the arguments both renderers' kernels share, in their order: frame and recording format
 /// sizes, image radius and the six coefficients.
 template <typename Parameter>

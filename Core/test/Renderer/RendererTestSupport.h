@@ -12,6 +12,7 @@
 
 #include "Exception/Exception.h"
 #include "Renderer/DistortionRenderer.h"
+#include "Renderer/RendererDetail.h"
 #include "Renderer/ShadingRenderer.h"
 
 namespace RendererTest
@@ -40,16 +41,7 @@ inline void PrintTo(const FrameSize& size, std::ostream* stream)
     *stream << size.width << "x" << size.height;
 }
 
-/// Puts a0 … a5, lowest order first, into either renderer's record.
-template <typename Parameter> void setCoefficients(Parameter& p, const std::array<float, 6>& a)
-{
-    p.a0 = a[0];
-    p.a1 = a[1];
-    p.a2 = a[2];
-    p.a3 = a[3];
-    p.a4 = a[4];
-    p.a5 = a[5];
-}
+using Renderer::RendererDetail::setCoefficients;
 
 /// Renderers built once for the whole binary (building compiles the kernels, about a second
 /// each) and released before the test program ends.

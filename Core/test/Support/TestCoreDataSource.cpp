@@ -5,7 +5,7 @@
 #include <cassert>
 #include <cstring>
 
-#include "Core/CoreDetail.h"
+#include "Core/TextCopy.h"
 
 namespace TestSupport
 {
@@ -24,7 +24,7 @@ namespace
 
     bool answerText(const std::optional<std::string>& answer, char* buffer, size_t capacity)
     {
-        return answer && Core::CoreDetail::copyWholeText(*answer, buffer, capacity);
+        return answer && Core::copyWholeText(*answer, buffer, capacity);
     }
 
 } // namespace

@@ -24,8 +24,8 @@ public:
 
     void setBehaviour(Behaviour behaviour, double argument = 0)
     {
-        setParameterValue(behaviourParameter, behaviour);
-        setParameterValue(argumentParameter, argument);
+        parameters().setValue(behaviourParameter, behaviour);
+        parameters().setValue(argumentParameter, argument);
     }
 
     /// The log file the framework names after the effect and this host.

@@ -470,10 +470,11 @@ TEST_F(LensCorrect, ConcurrentReaderRenderAndWriterThreadsKeepOrderAndContent)
 {
     writeSequence(path("in/p.%04d.exr"), 1, 8, 96, 54, 4, OIIO::TypeHalf);
     std::vector<std::pair<float, float>> frames(8, { flatShading, -10.0f });
+    const std::string lensFile = lens(frames);
     const ToolRun result = run({ path("in/p.####.exr"), "--shading", "remove", "--distortion",
                                    "undistort", "-o", path("out/p.####.exr"), "--stmap",
                                    path("out/st.####.exr"), "--preview", path("preview.png") },
-        lens(frames));
+        lensFile);
     ASSERT_EQ(result.status, 0) << result.messages;
     EXPECT_EQ(filesIn(path("out")).size(), 16u);
     // The frames went through the threads in order, each to its own file.
@@ -483,6 +484,23 @@ TEST_F(LensCorrect, ConcurrentReaderRenderAndWriterThreadsKeepOrderAndContent)
         const size_t next = result.messages.find("frame " + std::to_string(frame) + ":", position);
         ASSERT_NE(next, std::string::npos) << result.messages;
         position = next;
+    }
+    // Each file holds what its frame gives when it is the only one in the queues, and the
+    // frames differ, so a frame that took another's pixels or another's file would show.
+    std::vector<float> previous;
+    for (int frame = 1; frame <= 8; ++frame)
+    {
+        SCOPED_TRACE(frame);
+        const std::string file = "p.000" + std::to_string(frame) + ".exr";
+        const ToolRun alone
+            = run({ path("in/p.####.exr"), "--shading", "remove", "--distortion", "undistort",
+                      "--frames", std::to_string(frame), "-o", path("alone/p.####.exr") },
+                lensFile);
+        ASSERT_EQ(alone.status, 0) << alone.messages;
+        const std::vector<float> pixels = readImage(path("out/" + file)).pixels;
+        EXPECT_EQ(pixels, readImage(path("alone/" + file)).pixels);
+        EXPECT_NE(pixels, previous);
+        previous = pixels;
     }
     const Image preview = readImage(path("preview.png"));
     EXPECT_GT(preview.spec.width, 2 * 96);

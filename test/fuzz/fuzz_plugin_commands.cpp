@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "LensCorrection/LensCorrectionParameter.h"
 #include "host/SimulatedHost.h"
 
 namespace
@@ -109,8 +110,8 @@ void check(const Host::SimulatedHost& host)
         std::abort();
     }
     // A world without rows has no padding to check (and the host's check divides by rowbytes).
-    if (record.command == PF_Cmd_RENDER && host.outputWorld().rowbytes() > 0
-        && !host.outputWorld().paddingIntact())
+    if (record.command == PF_Cmd_RENDER && host.frames().outputWorld().rowbytes() > 0
+        && !host.frames().outputWorld().paddingIntact())
     {
         std::abort();
     }
@@ -126,7 +127,7 @@ bool readsControls(PF_Cmd command)
 
 void step(Host::SimulatedHost& host, FuzzedDataProvider& input)
 {
-    const bool registered = host.parameterCount() == 23;
+    const bool registered = host.parameters().count() == LensCorrectionParameter::parameterCount;
     switch (input.ConsumeIntegralInRange(0, 12))
     {
     case 0:
@@ -141,22 +142,23 @@ void step(Host::SimulatedHost& host, FuzzedDataProvider& input)
     case 1:
         if (registered)
         {
-            host.userChangedParameter(input.ConsumeIntegralInRange<PF_ParamIndex>(0, 22));
+            host.userChangedParameter(input.ConsumeIntegralInRange<PF_ParamIndex>(
+                0, LensCorrectionParameter::parameterCount - 1));
         }
         break;
     case 2:
         if (registered)
         {
             host.editParameter(
-                input.ConsumeIntegralInRange<PF_ParamIndex>(1, host.parameterCount() - 1),
+                input.ConsumeIntegralInRange<PF_ParamIndex>(1, host.parameters().count() - 1),
                 anyValue(input));
         }
         break;
     case 3:
-        host.setDownsampling(anyScale(input), anyScale(input));
+        host.frames().setDownsampling(anyScale(input), anyScale(input));
         break;
     case 4:
-        host.setTime(input.ConsumeIntegral<A_long>(), input.ConsumeIntegral<A_long>(),
+        host.frames().setTime(input.ConsumeIntegral<A_long>(), input.ConsumeIntegral<A_long>(),
             input.ConsumeIntegral<A_u_long>());
         break;
     case 5:
@@ -167,8 +169,8 @@ void step(Host::SimulatedHost& host, FuzzedDataProvider& input)
         const bool deep = input.ConsumeBool();
         Host::PixelWorld layer(width, height, deep, input.ConsumeIntegralInRange<A_long>(0, 9));
         layer.fill({ 255, 128, 64, 32 });
-        host.setInputLayer(std::move(layer));
-        host.setOutputRowPadding(input.ConsumeIntegralInRange<A_long>(0, 9));
+        host.frames().setInputLayer(std::move(layer));
+        host.frames().setOutputRowPadding(input.ConsumeIntegralInRange<A_long>(0, 9));
         break;
     }
     case 6:
@@ -188,14 +190,14 @@ void step(Host::SimulatedHost& host, FuzzedDataProvider& input)
         std::ofstream(files().answer, std::ios::binary) << input.ConsumeRandomLengthString(5000);
         if (registered)
         {
-            host.userChangedParameter(7);
+            host.userChangedParameter(LensCorrectionParameter::filePathIndex);
         }
         break;
     case 10:
         std::ofstream(files().answer) << files().correctionFile << "\n";
         if (registered)
         {
-            host.userChangedParameter(7);
+            host.userChangedParameter(LensCorrectionParameter::filePathIndex);
         }
         break;
     case 11:
@@ -203,7 +205,7 @@ void step(Host::SimulatedHost& host, FuzzedDataProvider& input)
             input.ConsumeBytes<unsigned char>(input.ConsumeIntegralInRange(0, 4200)));
         break;
     default:
-        host.failHandleAllocations(input.ConsumeBool());
+        host.faults().failHandleAllocations(input.ConsumeBool());
         break;
     }
 }
@@ -219,11 +221,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     anchor(plugin);
     Host::SimulatedHost host(applications[input.ConsumeIntegralInRange(0, 2)]);
     host.load(plugin);
-    host.setFootagePath(u"/Volumes/Media/A001C003.mov");
+    host.clip().setFootagePath(u"/Volumes/Media/A001C003.mov");
     if (input.ConsumeBool())
     {
         host.applyEffect();
-        host.setInputLayer(Host::PixelWorld(16, 9, input.ConsumeBool()));
+        host.frames().setInputLayer(Host::PixelWorld(16, 9, input.ConsumeBool()));
     }
     for (int steps = 0; steps < 24 && input.remaining_bytes() > 0; ++steps)
     {
