@@ -13,7 +13,6 @@
 
 #include "Core/Core.h"
 #include "Support/TestCoreDataSource.h"
-#include "lenscorrect/HeapSettings.h"
 
 namespace py = pybind11;
 
@@ -101,6 +100,4 @@ PYBIND11_MODULE(lenscorrection_bench, module)
             py::arg("correction_file"), py::arg("clip_file_name"), py::arg("shading"),
             py::arg("distortion"), py::arg("frame"), py::arg("picture"))
         .def("run", &LibraryRender::run);
-    module.def("keep_freed_memory_in_heap", &LensCorrect::keepFreedFrameMemoryInHeap,
-        "The allocator setting of the tool and of the C++ benchmarks; before any thread starts.");
 }

@@ -54,7 +54,7 @@ def main():
     # buffers (ours and the OpenCL runtime's) do not fault in new pages every frame.
     heap = os.environ.get("LC_BENCH_MALLOC") != "default"
     if heap:
-        lenscorrection_bench.keep_freed_memory_in_heap()
+        lenscorrection.keep_freed_memory_in_heap()
     frame = 7
     picture = np.random.default_rng(1).random((arguments.height, arguments.width, 4),
                                               dtype=np.float32)
