@@ -77,6 +77,16 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
     }
     else if (plate.hasTimecode())
     {
+        // Records without timecodes cannot be found by one: say so once, not for every frame.
+        if (!samples
+            && lensData.record({ LensDataKey { UINT32_MAX, 0.0f, "" }, nullptr, {} })
+                   .timecode.empty())
+        {
+            throw Failure("The plate's frames carry timecodes, the lens data's records do not.",
+                "Correction File: \"" + lensData.path()
+                    + "\"\nHint: give --first-frame with the plate frame that is the clip's frame "
+                      "0, or --start-timecode");
+        }
         mappingSource = Source::plateTimecode;
         mapByTimecode(options, clip, plate);
     }

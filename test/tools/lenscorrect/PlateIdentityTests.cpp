@@ -325,6 +325,23 @@ TEST_F(PlateIdentity, MismatchesAndUnusableAttributesAreErrorsNamingTheFiles)
     }
 }
 
+TEST_F(PlateIdentity, LensDataWithoutTimecodesAskForTheMappingOnce)
+{
+    writePlate(pulledPlate);
+    const std::string lensFile
+        = directory.writeFile("untimed.tlcf", correctionFile({ { 50.0f, 0.0f } }).text());
+    const ToolRun run = correct({ "--correction-file", lensFile, "--clip-name", "A001C001" });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.messages.find("The plate's frames carry timecodes, the lens data's records do "
+                                "not.\nCorrection File: \""),
+        std::string::npos)
+        << run.messages;
+    EXPECT_EQ(correct({ "--correction-file", lensFile, "--clip-name", "A001C001", "--first-frame",
+                          "1001", "--frames", "1001-1002,1004" })
+                  .status,
+        0);
+}
+
 TEST_F(PlateIdentity, AnOverscanPlateIsReadByItsDisplayWindow)
 {
     TestSupport::TestCorrectionFile vignetting = correctionFile({ { 100.0f, 0.0f } });
