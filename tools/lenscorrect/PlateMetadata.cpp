@@ -144,8 +144,13 @@ PlateMetadata::PlateMetadata(
         auto image = OIIO::ImageInput::open(frame.path);
         if (!image)
         {
-            throw Failure("The frame cannot be read.",
+            // That frame fails, as it would when read; the others go on under --keep-going.
+            PlateFrameFacts unreadable;
+            unreadable.path = frame.path;
+            unreadable.timecodeFailure = Failure("The frame cannot be read.",
                 "Path: \"" + frame.path + "\"\nReason: " + OIIO::geterror());
+            facts.emplace(frame.number, std::move(unreadable));
+            continue;
         }
         facts.emplace(
             frame.number, readFacts(frame.path, image->spec(), false, clipNameAttributes));

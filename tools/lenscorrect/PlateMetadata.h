@@ -30,7 +30,8 @@ struct PlateFrameFacts
     std::string clipNameAttribute;
     std::optional<float> focalLength; ///< mm
     std::optional<float> focusDistance; ///< m
-    /// Set when the timecode attribute is there but unusable; the frame cannot be mapped then.
+    /// Set when the header cannot be read or its timecode attribute is unusable; the frame cannot
+    /// be mapped by its timecode then.
     std::optional<Failure> timecodeFailure;
     /// Set when the clip name attribute is there but empty or not text.
     std::optional<Failure> clipNameFailure;
@@ -42,7 +43,7 @@ class PlateMetadata
 {
 public:
     /// `clipNameAttributes`: where the camera may keep its clip name in these files, in the
-    /// order to try them. Throws Failure when a header cannot be read.
+    /// order to try them. A header that cannot be read fails its frame only.
     PlateMetadata(const InputClip& clip, const std::vector<std::string>& clipNameAttributes);
 
     const PlateFrameFacts& frame(int number) const { return facts.at(number); }

@@ -342,6 +342,19 @@ TEST_F(PlateIdentity, LensDataWithoutTimecodesAskForTheMappingOnce)
         0);
 }
 
+TEST_F(PlateIdentity, AnUnreadableFrameFailsAloneUnderKeepGoing)
+{
+    writePlate({ { 1001, 5 }, { 1002, 6 }, { 1003, 7 } });
+    directory.writeFile("plate/plate.1002.exr", "not an image");
+    const ToolRun run = correct({ "--correction-file", writeLensData(), "--keep-going" });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.messages.find("frame 1002: The frame cannot be read."), std::string::npos)
+        << run.messages;
+    EXPECT_EQ(
+        filesIn(path("out")), (std::vector<std::string> { "plate.1001.exr", "plate.1003.exr" }));
+    EXPECT_EQ(recordOf("exr", 1003), 7);
+}
+
 TEST_F(PlateIdentity, AnOverscanPlateIsReadByItsDisplayWindow)
 {
     TestSupport::TestCorrectionFile vignetting = correctionFile({ { 100.0f, 0.0f } });
