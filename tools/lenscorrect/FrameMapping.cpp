@@ -65,7 +65,6 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
     }
     if (options.firstFrame || !options.startTimecode.empty())
     {
-        mappingSource = Source::options;
         mapByOptions(options, clip);
         text = "frame " + std::to_string(clip.frames().front().number) + " is clip frame "
             + std::to_string(clip.frames().front().number
@@ -87,12 +86,10 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
                     + "\"\nHint: give --first-frame with the plate frame that is the clip's frame "
                       "0, or --start-timecode");
         }
-        mappingSource = Source::plateTimecode;
         mapByTimecode(options, clip, plate);
     }
     else
     {
-        mappingSource = Source::sequenceOrder;
         mapByOptions(options, clip);
         text = "frame " + std::to_string(clip.frames().front().number)
             + " is clip frame 0 by sequence order; the plate carries no timecode; give "

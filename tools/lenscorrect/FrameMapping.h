@@ -23,18 +23,10 @@ namespace LensCorrect
 class FrameMapping
 {
 public:
-    enum class Source
-    {
-        options,
-        plateTimecode,
-        sequenceOrder,
-    };
-
     /// Throws Failure when the plate's timecodes go backwards or repeat.
     FrameMapping(const Options& options, const InputClip& clip, const PlateMetadata& plate,
         ClipLensData& lensData);
 
-    Source source() const { return mappingSource; }
     /// One line for the run's report: which source decided the mapping.
     const std::string& description() const { return text; }
     const MappedFrame& frame(int number) const { return frames.at(number); }
@@ -51,7 +43,6 @@ private:
     float lensRate = 0.0f; ///< Of the lens data's timecodes; 0 when they have none.
     bool lensDropFrame = false;
 
-    Source mappingSource = Source::sequenceOrder;
     std::string text;
     std::map<int, MappedFrame> frames;
 };
