@@ -150,6 +150,9 @@ BAD_CALLS = {
     "long timecode": (lambda c, lens: corrector(lens, shading="add",
                                           start_timecode="01:00:00:00:00:00").correct(0, PLATE),
                       lc.Error, "longer than a timecode"),
+    "clip name as a path": (lambda c, lens: lc.Corrector(
+        shading="remove", correction_file=lens, clip_name="../elsewhere/X").correct(0, PLATE),
+        lc.Error, "a clip name must be a name"),
     "overscan beyond the plate": (lambda c, lens: corrector(
         lens, distortion="undistort", size_without_overscan=(200, 100)).frame_size(
         0, WIDTH, HEIGHT), lc.Error, "without overscan is larger than the plate"),
@@ -163,6 +166,20 @@ def test_bad_arguments_are_refused(lens_file, call, error, message):
         call(subject, lens_file)
     if error is lc.Error:
         assert raised.value.detailed.startswith(str(raised.value) + "\n")
+
+
+@requires_opencl
+@pytest.mark.parametrize("shading, distortion", [("remove", "undistort"), ("add", "distort")])
+def test_both_corrections_equal_the_two_in_the_recorded_pictures_order(lens_file, shading,
+                                                                       distortion):
+    both = corrector(lens_file, shading=shading, distortion=distortion).correct(2, PLATE)
+    shading_alone = corrector(lens_file, shading=shading)
+    distortion_alone = corrector(lens_file, distortion=distortion)
+    if distortion == "undistort":
+        expected = distortion_alone.correct(2, shading_alone.correct(2, PLATE))
+    else:
+        expected = shading_alone.correct(2, distortion_alone.correct(2, PLATE))
+    assert_bitwise_equal(both, expected)
 
 
 @requires_opencl

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "lenscorrect/ClipSettings.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "Core/FrameArithmetic.h"
@@ -45,11 +47,42 @@ float overscanPercent(Size plate, const std::optional<Size>& sizeWithoutOverscan
     return *percent;
 }
 
+void checkClipName(const std::string& name, const std::string& source)
+{
+    const bool control = std::any_of(name.begin(), name.end(),
+        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+    if (!control && name.find_first_of("/\\") == std::string::npos
+        && name.find("..") == std::string::npos)
+    {
+        return;
+    }
+    // Printed escaped: a control character in a message could rewrite the terminal.
+    std::string shown;
+    for (const char c : name)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f)
+        {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\x%02x", byte);
+            shown += escaped;
+        }
+        else
+        {
+            shown += c;
+        }
+    }
+    throw Failure("The clip name holds a path separator, \"..\" or a control character; a clip "
+                  "name must be a name.",
+        "Clip Name: \"" + shown + "\"\nSource: " + source);
+}
+
 ClipIdentity clipIdentity(const Options& options)
 {
     fs::path clip = fs::absolute(options.clip.empty() ? options.input : options.clip);
     if (!options.clipName.empty())
     {
+        checkClipName(options.clipName, "--clip-name");
         clip = clip.parent_path() / options.clipName;
     }
     return { options.correctionFile.empty() ? std::string()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "lenscorrect/CommandLineDataSource.h"
 #include "lenscorrect/FrameGeometry.h"
@@ -22,6 +23,11 @@ std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat(
 /// `sizeWithoutOverscan` (0 without one, or when a side is 0). Throws Failure, naming the option,
 /// for a picture of a single pixel.
 float overscanPercent(Size plate, const std::optional<Size>& sizeWithoutOverscan);
+
+/// Refuses a clip name that could be read as a path: one holding a path separator, "..", or a
+/// control character. `source` says where the name came from (an option, or an attribute of a
+/// file), for the message. Such a name is never joined onto a path.
+void checkClipName(const std::string& name, const std::string& source);
 
 /// Where the library finds the lens data: the named correction file, and the clip file whose
 /// name it must carry (--clip or the input, renamed by --clip-name).

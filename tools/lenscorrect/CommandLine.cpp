@@ -31,7 +31,10 @@ library asks for over the whole clip (at least the plate's), with the picture ce
 frame and every chunk of a split run have one size. EXR keeps the plate's display window and
 writes the enlarged frame as its data window (overscan); other formats get the enlarged size.
 --keep-size crops back to the plate's size, centred. With --shading and --distortion together
-the frame is shading-corrected first and distortion-corrected second, and its size is the one
+the shading is that of the recorded picture: --distortion undistort removes or adds it at the
+plate's own size first and then removes the distortion; --distortion distort adds the
+distortion first and then the shading to the distorted frame. One run thus equals the two runs
+in that order, and adding both after removing both gives the plate back. The size is the one
 the distortion correction asks for.
 
 Reading, correcting and writing run on three threads at once. Every file is written under a

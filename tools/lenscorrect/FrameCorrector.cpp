@@ -111,6 +111,14 @@ void FrameCorrector::prepare(
     frame.width = bufferSize.width;
     frame.height = bufferSize.height;
     frame.overscan = overscan;
+    if (shading && !distortion && bufferSize != picture)
+    {
+        // Shading added to a distorted frame larger than the picture: the picture keeps its
+        // scale on the sensor, so the margin around it counts as overscan of the picture
+        // without overscan, as a second run over the written frame would read it.
+        frame.overscan
+            = overscanPercent(bufferSize, settings.sizeWithoutOverscan.value_or(picture));
+    }
 }
 
 RecordingFormatDatabase::RecordingFormat FrameCorrector::checkLensData()
@@ -136,13 +144,19 @@ Size FrameCorrector::renderSize(const LensDataKey& frame)
     return size;
 }
 
-RgbaImage FrameCorrector::render(const LensDataKey& frame, Size renderSize, const float* input)
+RgbaImage FrameCorrector::render(const LensDataKey& frame, Size bufferSize, const float* input,
+    bool shading, bool distortion, RgbaImage* output)
 {
     // The library writes every output pixel.
-    RgbaImage output(renderSize, RgbaImage::Uninitialised {});
-    prepare(frame, renderSize, true, false, true);
-    check(core.render(input, output.pixels.data(), output.bytes()));
-    return output;
+    RgbaImage result;
+    if (!output || output->size != bufferSize)
+    {
+        result = RgbaImage(bufferSize, RgbaImage::Uninitialised {});
+        output = &result;
+    }
+    prepare(frame, bufferSize, shading, false, distortion);
+    check(core.render(input, output->pixels.data(), output->bytes()));
+    return output == &result ? std::move(result) : std::move(*output);
 }
 
 RgbaImage FrameCorrector::correct(
@@ -153,11 +167,40 @@ RgbaImage FrameCorrector::correct(
 
 RgbaImage FrameCorrector::correct(const LensDataKey& frame, Size renderSize, const float* pixels)
 {
+    const bool shading = settings.shading.has_value();
+    const bool distortion = settings.distortion.has_value();
+    // The library would shade a frame of both corrections at the size of the buffer it is
+    // given, which for the enlarged frame puts every radius at the wrong place on the sensor.
+    // The shading belongs to the recorded picture: removed from the plate at its own size
+    // before the distortion is removed, and added to the distorted picture after the
+    // distortion is added, both on the frame the distortion correction sees.
+    if (shading && distortion && *settings.distortion == DistortionMode::undistort)
+    {
+        const RgbaImage shaded = render(frame, picture, pixels, true, false);
+        if (renderSize == picture)
+        {
+            return render(frame, renderSize, shaded.pixels.data(), false, true);
+        }
+        return render(
+            frame, renderSize, centredCopy(shaded, renderSize).pixels.data(), false, true);
+    }
     if (renderSize == picture)
     {
-        return render(frame, renderSize, pixels);
+        RgbaImage corrected = render(frame, renderSize, pixels, !distortion, distortion);
+        if (shading && distortion)
+        {
+            return render(frame, renderSize, corrected.pixels.data(), true, false);
+        }
+        return corrected;
     }
-    return render(frame, renderSize, centredCopy(pixels, picture, renderSize).pixels.data());
+    RgbaImage centred = centredCopy(pixels, picture, renderSize);
+    RgbaImage corrected = render(frame, renderSize, centred.pixels.data(), !distortion, distortion);
+    if (shading && distortion)
+    {
+        // The centred copy is free again: the shaded frame goes there.
+        return render(frame, renderSize, corrected.pixels.data(), true, false, &centred);
+    }
+    return corrected;
 }
 
 RgbaImage FrameCorrector::stMap(const LensDataKey& frame, Size renderSize)

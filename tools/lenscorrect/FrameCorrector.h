@@ -74,7 +74,9 @@ public:
     Size renderSize(uint32_t clipFrame) { return renderSize(key(clipFrame)); }
 
     /// One frame corrected: `picture` (picture-sized) centred in a zeroed buffer of
-    /// `renderSize`, which the library corrects (shading first, then distortion, when both).
+    /// `renderSize`, which the library corrects. With both corrections the shading is that of
+    /// the recorded picture: removed at the picture's size before the distortion is removed,
+    /// added after the distortion is added.
     RgbaImage correct(const LensDataKey& frame, Size renderSize, const RgbaImage& picture);
     RgbaImage correct(uint32_t clipFrame, Size renderSize, const RgbaImage& picture)
     {
@@ -113,7 +115,10 @@ private:
     void prepare(
         const LensDataKey& frame, Size bufferSize, bool shading, bool shadingMap, bool distortion);
     void check(bool succeeded) const;
-    RgbaImage render(const LensDataKey& frame, Size renderSize, const float* input);
+    /// One library call over a buffer of `bufferSize` with the corrections named; into
+    /// `output` when it has that size, else into a new image.
+    RgbaImage render(const LensDataKey& frame, Size bufferSize, const float* input, bool shading,
+        bool distortion, RgbaImage* output = nullptr);
 
     const LensSettings settings;
     const Size picture;

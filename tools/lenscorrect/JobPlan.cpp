@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "lenscorrect/JobPlan.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -101,14 +102,27 @@ std::vector<Job> planJobs(
     { return destination.pattern ? destination.pattern->path(number) : std::string(); };
 
     const int previewFrame = options.previewFrame.value_or(numbers.empty() ? 0 : numbers.front());
-    if (!options.preview.empty() && !byNumber.count(previewFrame))
+    if (!options.preview.empty()
+        && std::find(numbers.begin(), numbers.end(), previewFrame) == numbers.end())
     {
-        throw Failure("The preview frame is not a frame of the input.",
-            "Preview Frame: " + std::to_string(previewFrame));
+        // A preview frame outside the run's frames would be rendered by no job.
+        throw Failure(byNumber.count(previewFrame)
+                ? "The preview frame is not one of the frames this run corrects."
+                : "The preview frame is not a frame of the input.",
+            "Preview Frame: " + std::to_string(previewFrame)
+                + (options.frames.empty() ? std::string() : "\nFrames: " + options.frames)
+                + "\nHint: give a --preview-frame within --frames");
     }
+    // Only a preview is wanted: the other frames need not be read at all.
+    const bool previewOnly = !options.preview.empty() && options.output.empty()
+        && options.stMap.empty() && options.gainMap.empty() && !options.dryRun;
     std::vector<Job> jobs;
     for (const int number : numbers)
     {
+        if (previewOnly && number != previewFrame)
+        {
+            continue;
+        }
         Job job;
         job.frame = *byNumber.at(number);
         job.lens = mapping.frame(number);

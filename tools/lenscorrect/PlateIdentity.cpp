@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "lenscorrect/ClipSettings.h"
 #include "lenscorrect/Failure.h"
 
 namespace LensCorrect
@@ -40,6 +41,8 @@ ClipName plateClipName(const Options& options, const InputClip& clip, const Plat
         {
             continue;
         }
+        checkClipName(*facts.clipName,
+            "the " + facts.clipNameAttribute + " attribute of \"" + facts.path + "\"");
         if (!first)
         {
             first = &facts;

@@ -34,6 +34,9 @@ std::string toolVersion() { return std::string("lenscorrect ") + LC_VERSION; }
 void addProvenance(OIIO::ImageSpec& spec, const std::string& format, const Provenance& provenance)
 {
     const std::string line = summary(provenance);
+    // A plate corrected before carries that run's attributes: they would pass for this run's.
+    // Its line stays in the image history.
+    spec.erase_attribute("lenscorrect:.*");
     spec.attribute("lenscorrect:Version", toolVersion());
     spec.attribute("lenscorrect:CorrectionFile", provenance.correctionFile);
     spec.attribute("lenscorrect:ClipName", provenance.clipName);
