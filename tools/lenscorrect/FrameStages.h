@@ -31,7 +31,7 @@ struct Rendered
 {
     Job job;
     OIIO::ImageSpec plateSpec; ///< The first part's, for the maps.
-    Window window; ///< Of the ST-map.
+    Window window; ///< Of the ST-map and of a frame that distortion enlarges.
     Window pictureWindow; ///< Of the gain map.
     std::vector<FrameWriter::FramePart> parts; ///< When the frame itself is written.
     std::optional<RgbaImage> stMap;
