@@ -19,6 +19,7 @@
 #include "lenscorrect/MappingListing.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
 #include "lenscorrect/PlateIdentity.h"
+#include "lenscorrect/PlateKind.h"
 #include "lenscorrect/PlateMetadata.h"
 #include "lenscorrect/PlateReader.h"
 #include "lenscorrect/Preview.h"
@@ -60,7 +61,8 @@ namespace
     private:
         void checkOptions() const;
         void identifyClip(const InputClip& clip);
-        ExitStatus dryRun(const std::vector<Job>& jobs);
+        ExitStatus dryRun(const InputClip& clip, const std::vector<Job>& jobs);
+        void checkPartsFit(const std::vector<Job>& jobs) const;
         ExitStatus process(const InputClip& clip, std::vector<Job>& jobs);
 
         const Options& options;
@@ -68,6 +70,7 @@ namespace
         const std::atomic<bool>& stop;
         RunReport report;
 
+        std::optional<PlateKind> kind;
         Size picture;
         std::string plateFormat;
         std::optional<Size> withoutOverscan;
@@ -78,8 +81,6 @@ namespace
         std::optional<FrameMapping> mapping;
         std::unique_ptr<FrameCorrector> corrector;
         std::optional<Canvas> canvas;
-        std::unique_ptr<ColorConversion> colour;
-        std::unique_ptr<ChannelLayout> layout;
         std::optional<FrameStages> frameStages;
         std::atomic<size_t> written { 0 };
     };
@@ -139,8 +140,49 @@ namespace
         lensData = std::make_unique<ClipLensData>(identity);
     }
 
-    ExitStatus Run::dryRun(const std::vector<Job>& jobs)
+    /// Refuses, before any work, an output format that cannot hold every part of the frames.
+    void Run::checkPartsFit(const std::vector<Job>& jobs) const
     {
+        const size_t parts = kind->parts().size();
+        if (parts == 1 || jobs.empty() || jobs.front().output.empty()
+            || FrameWriter::holdsParts(jobs.front().output))
+        {
+            return;
+        }
+        throw Failure("The output format cannot hold every part of the plate's frames.",
+            "Output: \"" + options.output + "\"\nParts: " + std::to_string(parts)
+                + "\nHint: write a format that holds several parts in one file, such as EXR");
+    }
+
+    ExitStatus Run::dryRun(const InputClip& clip, const std::vector<Job>& jobs)
+    {
+        // Each frame's headers against the first frame's, as a real run reads them.
+        for (const Job& job : jobs)
+        {
+            if (clip.isMovie())
+            {
+                break;
+            }
+            const auto image = OIIO::ImageInput::open(job.frame.path);
+            if (!image)
+            {
+                // The listing reports an unreadable frame.
+                OIIO::geterror();
+            }
+            const std::vector<OIIO::ImageSpec> parts
+                = image ? imageParts(*image) : std::vector<OIIO::ImageSpec>();
+            if (!parts.empty())
+            {
+                try
+                {
+                    kind->check(job.frame, parts);
+                }
+                catch (const Failure& failure)
+                {
+                    report.fail(job.frame.number, failure);
+                }
+            }
+        }
         const MappingListing listing(jobs, *plate, *lensData);
         for (const std::string& line : listing.frameLines())
         {
@@ -159,12 +201,15 @@ namespace
         const std::vector<Job> work = unfinishedJobs(options, jobs, skipped);
 
         const OIIO::ImageSpec& spec = clip.firstSpec();
+        const size_t parts = kind->parts().size();
         if (!options.quiet)
         {
             report.say("lenscorrect: " + std::to_string(jobs.size()) + " frame"
                 + (jobs.size() == 1 ? "" : "s") + " of \"" + clip.name() + "\" ("
-                + sizeText(picture) + ", " + std::to_string(spec.nchannels) + " channels, "
-                + spec.format.c_str() + ", " + colour->colorSpace() + "), output "
+                + sizeText(picture) + ", "
+                + (parts > 1 ? std::to_string(parts) + " parts, the first " : std::string())
+                + std::to_string(spec.nchannels) + " channels, " + spec.format.c_str() + ", "
+                + kind->parts().front().colour.colorSpace() + "), output "
                 + sizeText(options.keepSize ? picture : canvas->size())
                 + (skipped.empty() ? ""
                                    : ", " + std::to_string(skipped.size()) + " already written"));
@@ -179,9 +224,9 @@ namespace
             report.progress().frameDone(number, "exists, skipped");
         }
 
-        frameStages.emplace(options, picture, *canvas, *corrector, *lensData, *colour, *layout,
-            plateFormat, clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name);
-        PlateReader plates(clip, *colour, *layout);
+        frameStages.emplace(options, picture, *canvas, *corrector, *lensData, *kind, plateFormat,
+            clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name);
+        PlateReader plates(clip, *kind);
         FramePipeline<Job, Decoded, Rendered> pipeline(queueDepth(picture));
         typename FramePipeline<Job, Decoded, Rendered>::Stages stages;
         stages.keepReading = [&] { return !report.halted() && !stop; };
@@ -272,10 +317,11 @@ namespace
         const auto start = std::chrono::steady_clock::now();
         checkOptions();
         const InputClip clip(options.input);
-        const OIIO::ImageSpec& spec = clip.firstSpec();
-        picture = { uint32_t(std::max(spec.width, 0)), uint32_t(std::max(spec.height, 0)) };
+        kind.emplace(options, clip);
+        const PicturePlace& place = kind->place();
+        picture = place.picture.size;
         FrameGeometry::checkFrameSize(picture, "input frame");
-        withoutOverscan = pictureWithoutOverscan(options, spec);
+        withoutOverscan = place.withoutOverscan;
         plateFormat = clip.formatName();
 
         identifyClip(clip);
@@ -299,7 +345,11 @@ namespace
                 + (clipName.fromPlate ? " (from " + clipName.source + ")" : "")
                 + (withoutOverscan && !options.sizeWithoutOverscan ? "; picture without overscan "
                             + sizeText(*withoutOverscan) + " from the display window"
-                                                                   : ""));
+                                                                   : "")
+                + (place.data != place.picture ? "; picture " + sizeText(picture)
+                            + " from the display window, each frame's data window at its place "
+                              "in it"
+                                               : ""));
         }
 
         std::vector<Job> jobs = planJobs(options, clip, *mapping, report);
@@ -320,11 +370,10 @@ namespace
         }
         if (options.dryRun)
         {
-            return dryRun(jobs);
+            return dryRun(clip, jobs);
         }
+        checkPartsFit(jobs);
         prepareOutputs(options, clip, jobs);
-        colour = std::make_unique<ColorConversion>(spec, options.colorSpace);
-        layout = std::make_unique<ChannelLayout>(spec);
         canvas.emplace(bool(options.distortion), options.keepSize, picture, clip, *mapping, jobs,
             *lensData, *corrector);
 

@@ -64,6 +64,12 @@ ColorConversion::ColorConversion(const OIIO::ImageSpec& firstFrame, const std::s
     }
 }
 
+std::string ColorConversion::colorSpaceOf(
+    const OIIO::ImageSpec& frame, const std::string& requested)
+{
+    return chosenSpace(frame, requested);
+}
+
 void ColorConversion::toLinear(RgbaImage& image) const { convert(image, toLinearProcessor); }
 
 void ColorConversion::fromLinear(RgbaImage& image) const { convert(image, fromLinearProcessor); }

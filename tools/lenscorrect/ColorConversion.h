@@ -24,6 +24,8 @@ public:
     ColorConversion(const OIIO::ImageSpec& firstFrame, const std::string& requested);
 
     const std::string& colorSpace() const { return space; }
+    /// The colour space a frame with this header is taken to be in.
+    static std::string colorSpaceOf(const OIIO::ImageSpec& frame, const std::string& requested);
 
     void toLinear(RgbaImage& image) const;
     void fromLinear(RgbaImage& image) const;

@@ -37,6 +37,15 @@ distortion first and then the shading to the distorted frame. One run thus equal
 in that order, and adding both after removing both gives the plate back. The size is the one
 the distortion correction asks for.
 
+An EXR's display window is the picture the lens data describes, with the optical centre in its
+middle. A data window inside it (a crop, a render's bounding box) is corrected at its place in
+the display window, the rest counting as empty: shading keeps the data window, distortion writes
+the whole enlarged frame. A data window reaching evenly beyond the display window on every side
+is overscan; one lying partly outside it is refused. Every part of a multi-part EXR (stereo
+views, render layers) is corrected as a picture of the same frame through the same lens and
+written as a multi-part file, each part with its name, channels and windows; a part of another
+size, or a deep one, is refused.
+
 Reading, correcting and writing run on three threads at once. Every file is written under a
 temporary name and renamed when complete, so an interrupted run never leaves a half-written
 frame; --skip-existing resumes it. The input is never overwritten.
@@ -61,6 +70,11 @@ FRAMES
   Sequences are written plate.####.exr (one digit per #), plate.%04d.exr, or as one file of the
   sequence (plate.1001.exr stands for all of plate.####.exr). Output files keep the input's
   frame numbers; a movie's frames are numbered from 0.
+  Every frame must be of the first frame's kind. A frame fails, named, when its channel names,
+  colour space (the file's, or linear for float data; --colorspace names one for every frame),
+  parts (number and names) or picture (display window, size, overscan) differ. Handled per
+  frame: the data window (each frame's pixels at their place in the picture) and the pixel type
+  (each output keeps its own frame's).
 
 MATCHING FRAMES TO LENS DATA, in this order of precedence
   1. Options: --first-frame N makes plate frame N the clip's frame 0 (default: the first frame

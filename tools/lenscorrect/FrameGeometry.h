@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace LensCorrect
@@ -27,6 +28,30 @@ struct Window
     int x = 0;
     int y = 0;
     Size size;
+
+    bool operator==(const Window& other) const
+    {
+        return x == other.x && y == other.y && size == other.size;
+    }
+    bool operator!=(const Window& other) const { return !(*this == other); }
+};
+
+/// Where a frame's pixels lie in the picture that the lens data describes. The picture is what
+/// the library corrects, centred on the optical centre: the display window, or an overscan data
+/// window around it. The file's pixels (its data window) lie inside the picture; the rest of the
+/// picture counts as empty.
+struct PicturePlace
+{
+    Window picture; ///< In the file's coordinates.
+    Window data; ///< In the file's coordinates, inside the picture.
+    /// The picture without its overscan margin, when it has one.
+    std::optional<Size> withoutOverscan;
+
+    /// The data's top left corner in the picture.
+    Size dataOffset() const
+    {
+        return { uint32_t(data.x - picture.x), uint32_t(data.y - picture.y) };
+    }
 };
 
 /// The largest frame the tool reads, renders or writes: a 16K frame (15360 x 8640), whose float

@@ -5,14 +5,12 @@
 #include <filesystem>
 #include <utility>
 
-#include "lenscorrect/FrameWriter.h"
-
 namespace LensCorrect
 {
 
 FrameStages::FrameStages(const Options& options, Size picture, const Canvas& canvas,
-    FrameCorrector& corrector, ClipLensData& lensData, const ColorConversion& colour,
-    const ChannelLayout& layout, std::string plateFormat, std::string clipName)
+    FrameCorrector& corrector, ClipLensData& lensData, const PlateKind& kind,
+    std::string plateFormat, std::string clipName)
     : keepSize(options.keepSize)
     , shading(options.shading)
     , distortion(options.distortion)
@@ -21,8 +19,7 @@ FrameStages::FrameStages(const Options& options, Size picture, const Canvas& can
     , canvas(canvas)
     , corrector(corrector)
     , lensData(lensData)
-    , colour(colour)
-    , layout(layout)
+    , kind(kind)
     , plateFormat(std::move(plateFormat))
     , clipName(std::move(clipName))
 {
@@ -45,8 +42,8 @@ Rendered FrameStages::render(Decoded& decoded)
         const Size outputSize = keepSize ? picture : canvas.size();
 
         Plate& plate = *decoded.plate;
-        rendered.plateSpec = plate.spec;
-        rendered.pictureWindow = { plate.spec.x, plate.spec.y, picture };
+        rendered.plateSpec = plate.parts.front().spec;
+        rendered.pictureWindow = plate.parts.front().place.picture;
         rendered.window = keepSize
             ? rendered.pictureWindow
             : FrameGeometry::canvasWindow(rendered.pictureWindow, outputSize);
@@ -62,9 +59,28 @@ Rendered FrameStages::render(Decoded& decoded)
         };
         if (!job.output.empty() || job.preview)
         {
-            for (const RgbaImage& group : plate.groups)
+            for (size_t index = 0; index < plate.parts.size(); ++index)
             {
-                rendered.groups.push_back(place(corrector.correct(key, renderSize, group)));
+                const Plate::Part& part = plate.parts[index];
+                // Shading leaves every pixel where it is, so a part keeps its data window;
+                // distortion moves pixels anywhere in the frame.
+                const bool inPlace = !distortion;
+                FrameWriter::FramePart output { part.spec,
+                    inPlace ? part.place.data : rendered.window, {}, &kind.parts()[index].colour,
+                    &kind.parts()[index].layout };
+                for (const RgbaImage& group : part.groups)
+                {
+                    RgbaImage corrected = corrector.correct(key, renderSize, group);
+                    if (job.preview && index == 0 && output.groups.empty())
+                    {
+                        before = group;
+                        after = place(corrected);
+                    }
+                    output.groups.push_back(inPlace && part.place.data != part.place.picture
+                            ? placedCopy(corrected, part.place.data.size, part.place.dataOffset())
+                            : place(std::move(corrected)));
+                }
+                rendered.parts.push_back(std::move(output));
             }
         }
         if (!job.stMap.empty())
@@ -74,11 +90,6 @@ Rendered FrameStages::render(Decoded& decoded)
         if (!job.gainMap.empty())
         {
             rendered.gainMap = corrector.gainMap(key);
-        }
-        if (job.preview)
-        {
-            before = plate.groups.front();
-            after = rendered.groups.front();
         }
         rendered.provenance = { std::filesystem::path(lensData.path()).filename().string(),
             clipName, record.name, record.timecode, shading, distortion, "frame" };
@@ -101,8 +112,7 @@ void FrameStages::write(Rendered& rendered)
     Provenance provenance = rendered.provenance;
     if (!job.output.empty())
     {
-        FrameWriter::writeFrame(job.output, rendered.plateSpec, plateFormat, rendered.window,
-            dataType, rendered.groups, colour, layout, provenance);
+        FrameWriter::writeFrame(job.output, rendered.parts, plateFormat, dataType, provenance);
     }
     if (rendered.stMap)
     {

@@ -9,11 +9,11 @@
 #include <OpenImageIO/imageio.h>
 
 #include "lenscorrect/Canvas.h"
-#include "lenscorrect/ChannelLayout.h"
 #include "lenscorrect/ClipLensData.h"
-#include "lenscorrect/ColorConversion.h"
 #include "lenscorrect/FrameCorrector.h"
+#include "lenscorrect/FrameWriter.h"
 #include "lenscorrect/JobPlan.h"
+#include "lenscorrect/PlateKind.h"
 #include "lenscorrect/PlateReader.h"
 #include "lenscorrect/Provenance.h"
 
@@ -30,10 +30,10 @@ struct Decoded
 struct Rendered
 {
     Job job;
-    OIIO::ImageSpec plateSpec;
-    Window window; ///< Of the frame and the ST-map.
+    OIIO::ImageSpec plateSpec; ///< The first part's, for the maps.
+    Window window; ///< Of the ST-map and of a frame that distortion enlarges.
     Window pictureWindow; ///< Of the gain map.
-    std::vector<RgbaImage> groups;
+    std::vector<FrameWriter::FramePart> parts; ///< When the frame itself is written.
     std::optional<RgbaImage> stMap;
     std::optional<RgbaImage> gainMap;
     Provenance provenance;
@@ -47,8 +47,8 @@ class FrameStages
 public:
     /// `clipName`: the clip the outputs say they come from.
     FrameStages(const Options& options, Size picture, const Canvas& canvas,
-        FrameCorrector& corrector, ClipLensData& lensData, const ColorConversion& colour,
-        const ChannelLayout& layout, std::string plateFormat, std::string clipName);
+        FrameCorrector& corrector, ClipLensData& lensData, const PlateKind& kind,
+        std::string plateFormat, std::string clipName);
 
     /// On one thread (the library's corrector is not shared); failures travel in the result.
     Rendered render(Decoded& decoded);
@@ -68,8 +68,7 @@ private:
     const Canvas& canvas;
     FrameCorrector& corrector;
     ClipLensData& lensData;
-    const ColorConversion& colour;
-    const ChannelLayout& layout;
+    const PlateKind& kind;
     const std::string plateFormat;
     const std::string clipName;
     std::optional<RgbaImage> before;

@@ -110,7 +110,41 @@ namespace
             + std::to_string(counter++);
     }
 
+    /// Opens the file with every part's header and writes the parts' pixels, in order.
+    bool writeParts(OIIO::ImageOutput& output, const std::string& file,
+        const std::vector<FrameWriter::ImagePart>& parts)
+    {
+        std::vector<OIIO::ImageSpec> specs;
+        for (const FrameWriter::ImagePart& part : parts)
+        {
+            specs.push_back(part.spec);
+        }
+        if (specs.size() == 1 ? !output.open(file, specs.front())
+                              : !output.open(file, int(specs.size()), specs.data()))
+        {
+            return false;
+        }
+        for (size_t index = 0; index < parts.size(); ++index)
+        {
+            if (index > 0
+                && !output.open(file, parts[index].spec, OIIO::ImageOutput::AppendSubimage))
+            {
+                return false;
+            }
+            if (!output.write_image(OIIO::TypeFloat, parts[index].pixels, parts[index].pixelStride))
+            {
+                return false;
+            }
+        }
+        return true;
+    }
+
 } // namespace
+
+bool FrameWriter::holdsParts(const std::string& path)
+{
+    return createOutput(path)->supports("multiimage");
+}
 
 std::string FrameWriter::formatForPath(const std::string& path)
 {
@@ -124,7 +158,8 @@ OIIO::ImageSpec FrameWriter::frameSpec(const OIIO::ImageSpec& plate, const std::
     OIIO::ImageSpec spec = plate;
     placeWindows(spec, plate, dataWindow, *output);
     // What described the input file rather than its picture does not travel.
-    for (const char* name : { "oiio:Movie", "oiio:subimages", "oiio:SubImages" })
+    for (const char* name :
+        { "oiio:Movie", "oiio:subimages", "oiio:SubImages", "openexr:chunkCount" })
     {
         spec.erase_attribute(name);
     }
@@ -168,16 +203,11 @@ OIIO::ImageSpec FrameWriter::mapSpec(const OIIO::ImageSpec& plate, const Window&
     return spec;
 }
 
-void FrameWriter::write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels,
-    OIIO::stride_t pixelStride)
+void FrameWriter::write(const std::string& path, const std::vector<ImagePart>& parts)
 {
     auto output = createOutput(path);
     TemporaryFile temporary(temporaryName(path));
-    if (!output->open(temporary.path, spec))
-    {
-        throw notWritten(path, output->geterror());
-    }
-    const bool written = output->write_image(OIIO::TypeFloat, pixels, pixelStride);
+    const bool written = writeParts(*output, temporary.path, parts);
     const bool closed = output->close();
     if (!written || !closed)
     {
@@ -186,33 +216,40 @@ void FrameWriter::write(const std::string& path, const OIIO::ImageSpec& spec, co
     temporary.renameTo(path);
 }
 
-void FrameWriter::writeFrame(const std::string& path, const OIIO::ImageSpec& plate,
-    const std::string& plateFormat, const Window& window, OIIO::TypeDesc dataType,
-    std::vector<RgbaImage>& groups, const ColorConversion& colour, const ChannelLayout& layout,
-    const Provenance& provenance)
+void FrameWriter::writeFrame(const std::string& path, std::vector<FramePart>& parts,
+    const std::string& plateFormat, OIIO::TypeDesc dataType, const Provenance& provenance)
 {
-    OIIO::ImageSpec spec = frameSpec(plate, plateFormat, window, path, dataType);
-    addProvenance(spec, formatForPath(path), provenance);
-    // A float file holds linear light best; an integer one gets the plate's encoding back.
-    if (spec.format.is_floating_point() && !plate.format.is_floating_point())
+    const std::string format = formatForPath(path);
+    std::vector<ImagePart> images;
+    // Interleaved pixels of the parts whose groups are not already the file's channels.
+    std::vector<std::vector<float>> joined;
+    joined.reserve(parts.size());
+    for (FramePart& part : parts)
     {
-        spec.attribute("oiio:ColorSpace", "linear");
-    }
-    else
-    {
-        for (RgbaImage& group : groups)
+        OIIO::ImageSpec spec = frameSpec(part.plate, plateFormat, part.window, path, dataType);
+        addProvenance(spec, format, provenance);
+        // A float file holds linear light best; an integer one gets the plate's encoding back.
+        if (spec.format.is_floating_point() && !part.plate.format.is_floating_point())
         {
-            colour.fromLinear(group);
+            spec.attribute("oiio:ColorSpace", "linear");
         }
+        else
+        {
+            for (RgbaImage& group : part.groups)
+            {
+                part.colour->fromLinear(group);
+            }
+        }
+        if (part.layout->isRgba())
+        {
+            images.push_back({ spec, part.groups.front().pixels.data(), 4 * sizeof(float) });
+            continue;
+        }
+        joined.emplace_back(part.window.size.pixels() * size_t(part.layout->channels()));
+        part.layout->join(part.groups, joined.back().data());
+        images.push_back({ spec, joined.back().data() });
     }
-    if (layout.isRgba())
-    {
-        write(path, spec, groups.front().pixels.data(), 4 * sizeof(float));
-        return;
-    }
-    std::vector<float> pixels(window.size.pixels() * size_t(layout.channels()));
-    layout.join(groups, pixels.data());
-    write(path, spec, pixels.data());
+    write(path, images);
 }
 
 } // namespace LensCorrect

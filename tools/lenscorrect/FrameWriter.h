@@ -36,19 +36,43 @@ namespace FrameWriter
     OIIO::ImageSpec mapSpec(const OIIO::ImageSpec& plate, const Window& dataWindow,
         const std::string& path, const Provenance& provenance);
 
-    /// Writes interleaved float pixels, as many channels as the image description names, covering
-    /// its data window, `pixelStride` bytes from one pixel to the next (default: the channels'
-    /// size). Throws Failure; nothing is left under `path` or a temporary name then.
-    void write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels,
-        OIIO::stride_t pixelStride = OIIO::AutoStride);
+    /// One image of a file: interleaved float pixels, as many channels as its description names,
+    /// covering its data window, `pixelStride` bytes from one pixel to the next (default: the
+    /// channels' size).
+    struct ImagePart
+    {
+        OIIO::ImageSpec spec;
+        const float* pixels = nullptr;
+        OIIO::stride_t pixelStride = OIIO::AutoStride;
+    };
 
-    /// Writes a corrected frame, whose channel groups (in linear light) cover `window`, with
-    /// frameSpec's header and the frame's provenance: float files in linear light, integer files in
+    /// Writes images as one file: a single image, or the parts of a multi-part file. Throws
+    /// Failure; nothing is left under `path` or a temporary name then.
+    void write(const std::string& path, const std::vector<ImagePart>& parts);
+    inline void write(const std::string& path, const OIIO::ImageSpec& spec, const float* pixels,
+        OIIO::stride_t pixelStride = OIIO::AutoStride)
+    {
+        write(path, std::vector<ImagePart> { { spec, pixels, pixelStride } });
+    }
+
+    /// Whether the format of a path's extension holds several parts (subimages) in one file.
+    bool holdsParts(const std::string& path);
+
+    /// One part of a corrected frame.
+    struct FramePart
+    {
+        OIIO::ImageSpec plate; ///< The part's header in the plate frame.
+        Window window; ///< What the groups cover, in the file's coordinates.
+        std::vector<RgbaImage> groups; ///< In linear light.
+        const ColorConversion* colour = nullptr; ///< The part's encoding.
+        const ChannelLayout* layout = nullptr; ///< How the groups make the part's channels.
+    };
+
+    /// Writes a corrected frame, every part with frameSpec's header and the frame's provenance,
+    /// as a multi-part file when it has several: float files in linear light, integer files in
     /// the plate's encoding (the groups are converted in place). Throws Failure.
-    void writeFrame(const std::string& path, const OIIO::ImageSpec& plate,
-        const std::string& plateFormat, const Window& window, OIIO::TypeDesc dataType,
-        std::vector<RgbaImage>& groups, const ColorConversion& colour, const ChannelLayout& layout,
-        const Provenance& provenance);
+    void writeFrame(const std::string& path, std::vector<FramePart>& parts,
+        const std::string& plateFormat, OIIO::TypeDesc dataType, const Provenance& provenance);
 
 } // namespace FrameWriter
 

@@ -43,7 +43,8 @@ InputClip::InputClip(const std::string& input)
         if (image->spec().get_int_attribute("oiio:Movie") != 0)
         {
             movie = true;
-            spec = image->spec();
+            parts = { image->spec() };
+            firstFile = input;
             format = image->format_name();
             int count = image->spec().get_int_attribute("oiio:subimages");
             if (count <= 0)
@@ -64,12 +65,13 @@ InputClip::InputClip(const std::string& input)
         }
         else
         {
-            spec = image->spec();
+            parts = imageParts(*image);
+            firstFile = input;
             format = image->format_name();
             inputFrames.push_back({ 0, input, 0 });
         }
     }
-    if (inputFrames.empty())
+    if (inputFrames.empty() || parts.empty())
     {
         throw unreadable(input, "it holds no frames");
     }
@@ -89,13 +91,22 @@ void InputClip::listSequence(const FramePattern& pattern)
     std::string reasons;
     for (size_t i = 0; i < inputFrames.size(); ++i)
     {
+        std::string reason;
         if (auto image = OIIO::ImageInput::open(inputFrames[i].path))
         {
-            spec = image->spec();
-            format = image->format_name();
-            return;
+            parts = imageParts(*image);
+            if (!parts.empty())
+            {
+                firstFile = inputFrames[i].path;
+                format = image->format_name();
+                return;
+            }
+            reason = image->geterror();
         }
-        const std::string reason = OIIO::geterror();
+        else
+        {
+            reason = OIIO::geterror();
+        }
         if (i < 5)
         {
             reasons += "\n" + inputFrames[i].path + ": " + reason;
@@ -103,6 +114,21 @@ void InputClip::listSequence(const FramePattern& pattern)
     }
     throw Failure(
         "No frame of the image sequence can be read.", "Pattern: \"" + inputName + "\"" + reasons);
+}
+
+std::vector<OIIO::ImageSpec> imageParts(OIIO::ImageInput& image)
+{
+    std::vector<OIIO::ImageSpec> parts;
+    while (image.seek_subimage(int(parts.size()), 0))
+    {
+        parts.push_back(image.spec());
+    }
+    // Seeking past the last part is how the count is found, not an error.
+    if (!parts.empty())
+    {
+        image.geterror();
+    }
+    return parts;
 }
 
 std::vector<std::string> InputClip::files() const

@@ -35,9 +35,15 @@ public:
     /// Ranges of numbers (first, last) between the first and the last frame for which no file
     /// exists.
     std::vector<std::pair<int, int>> missingFrames() const;
-    /// The first readable frame's header: the picture size, channels and colour space that
-    /// every frame of the clip must share.
-    const OIIO::ImageSpec& firstSpec() const { return spec; }
+    /// The first readable frame's header (of its first part).
+    const OIIO::ImageSpec& firstSpec() const { return parts.front(); }
+    /// The headers of the first readable frame's parts: the subimages of a file (the parts of a
+    /// multi-part EXR), or a movie's frame alone.
+    const std::vector<OIIO::ImageSpec>& firstParts() const { return parts; }
+    /// The first readable frame's file.
+    const std::string& firstPath() const { return firstFile; }
+    /// Whether the input is a movie, whose subimages are its frames.
+    bool isMovie() const { return movie; }
     /// OpenImageIO's name of the first readable frame's format ("openexr", "tiff", ...).
     const std::string& formatName() const { return format; }
     /// The input as the user named it, for messages.
@@ -49,8 +55,13 @@ private:
     std::string inputName;
     bool movie = false;
     std::vector<InputFrame> inputFrames;
-    OIIO::ImageSpec spec;
+    std::vector<OIIO::ImageSpec> parts;
+    std::string firstFile;
     std::string format;
 };
+
+/// The headers of every subimage of an image file: the parts of a multi-part EXR, the pages of
+/// a TIFF. Empty when the first cannot be read (the image's error says why).
+std::vector<OIIO::ImageSpec> imageParts(OIIO::ImageInput& image);
 
 } // namespace LensCorrect

@@ -33,10 +33,14 @@ void checkClipNameAgainstCorrectionFile(const ClipName& clipName,
     const std::string& correctionFilePath, const std::string& headerClipName,
     const std::string& headerVideoFileName);
 
-/// The picture without overscan: --size-without-overscan when given, else the display window of
-/// a file whose data window reaches beyond it. None for a plate without overscan. Throws
-/// Failure when the margins are not even around the display window, or do not keep its aspect
-/// ratio, which the library's checks could not take.
-std::optional<Size> pictureWithoutOverscan(const Options& options, const OIIO::ImageSpec& spec);
+/// Where a frame's pixels lie in its picture. A data window that lies inside the display window
+/// (a crop, a render's bounding box) keeps its place in the display window, which is the
+/// picture. A data window that reaches beyond the display window on every side is an overscan
+/// plate: the data window is the picture, and the picture without overscan is
+/// --size-without-overscan when given, else the display window. Throws Failure when the data
+/// window lies partly outside the display window, or its overscan margins are not even around
+/// the display window or do not keep its aspect ratio, which the library's checks could not
+/// take.
+PicturePlace picturePlace(const Options& options, const OIIO::ImageSpec& spec);
 
 } // namespace LensCorrect

@@ -10,12 +10,6 @@ namespace LensCorrect
 namespace
 {
 
-    std::string sizeText(const OIIO::ImageSpec& spec)
-    {
-        return std::to_string(spec.width) + "x" + std::to_string(spec.height) + " px, "
-            + std::to_string(spec.nchannels) + " channels";
-    }
-
     Failure unreadable(const InputFrame& frame, const std::string& reason)
     {
         return Failure("The frame cannot be read.",
@@ -27,11 +21,9 @@ namespace
 
 } // namespace
 
-PlateReader::PlateReader(
-    const InputClip& clip, const ColorConversion& colour, const ChannelLayout& layout)
-    : clipSpec(clip.firstSpec())
-    , colour(colour)
-    , layout(layout)
+PlateReader::PlateReader(const InputClip& clip, const PlateKind& kind)
+    : isMovie(clip.isMovie())
+    , kind(kind)
 {
 }
 
@@ -41,7 +33,7 @@ Plate PlateReader::read(const InputFrame& frame)
 {
     std::unique_ptr<OIIO::ImageInput> file;
     OIIO::ImageInput* image = nullptr;
-    if (clipSpec.get_int_attribute("oiio:Movie") != 0)
+    if (isMovie)
     {
         if (!movie)
         {
@@ -58,36 +50,52 @@ Plate PlateReader::read(const InputFrame& frame)
     {
         throw unreadable(frame, OIIO::geterror());
     }
-    if (!image->seek_subimage(frame.subimage, 0))
+    // A movie's subimages are its frames; a file's are the parts of one frame.
+    std::vector<OIIO::ImageSpec> specs;
+    if (isMovie)
     {
-        throw unreadable(frame, image->geterror());
+        if (!image->seek_subimage(frame.subimage, 0))
+        {
+            throw unreadable(frame, image->geterror());
+        }
+        specs.push_back(image->spec());
     }
+    else
+    {
+        specs = imageParts(*image);
+        if (specs.empty())
+        {
+            throw unreadable(frame, image->geterror());
+        }
+    }
+    const std::vector<PicturePlace> places = kind.check(frame, specs);
 
-    Plate plate { frame, image->spec(), {} };
-    const OIIO::ImageSpec& spec = plate.spec;
-    if (spec.deep)
+    Plate plate { frame, {} };
+    for (size_t index = 0; index < specs.size(); ++index)
     {
-        throw unreadable(frame, "deep images hold no picture the corrections apply to");
-    }
-    if (spec.width != clipSpec.width || spec.height != clipSpec.height
-        || spec.nchannels != clipSpec.nchannels || spec.depth != 1)
-    {
-        throw Failure("The frame does not match the clip's first frame.",
-            "Path: \"" + frame.path + "\"\nFrame: " + sizeText(spec)
-                + "\nFirst Frame: " + sizeText(clipSpec));
-    }
-    const Size size { uint32_t(spec.width), uint32_t(spec.height) };
-    FrameGeometry::checkFrameSize(size, "input frame");
-
-    std::vector<float> pixels(size.pixels() * size_t(spec.nchannels));
-    if (!image->read_image(frame.subimage, 0, 0, spec.nchannels, OIIO::TypeFloat, pixels.data()))
-    {
-        throw unreadable(frame, image->geterror());
-    }
-    plate.groups = layout.split(pixels.data(), size);
-    for (RgbaImage& group : plate.groups)
-    {
-        colour.toLinear(group);
+        const OIIO::ImageSpec& spec = specs[index];
+        const PicturePlace& place = places[index];
+        const Size size = place.data.size;
+        FrameGeometry::checkFrameSize(size, "input frame");
+        std::vector<float> pixels(size.pixels() * size_t(spec.nchannels));
+        const int subimage = isMovie ? frame.subimage : int(index);
+        if (!image->read_image(subimage, 0, 0, spec.nchannels, OIIO::TypeFloat, pixels.data()))
+        {
+            throw unreadable(frame, image->geterror());
+        }
+        const PartKind& part = kind.parts()[index];
+        std::vector<RgbaImage> groups = part.layout.split(pixels.data(), size);
+        for (RgbaImage& group : groups)
+        {
+            // Converted before it is placed: the empty rest of the picture is empty in linear
+            // light, whatever the file's encoding makes of zero.
+            part.colour.toLinear(group);
+            if (place.data != place.picture)
+            {
+                group = placedCopy(group, place.picture.size, place.dataOffset());
+            }
+        }
+        plate.parts.push_back({ spec, place, std::move(groups) });
     }
     return plate;
 }

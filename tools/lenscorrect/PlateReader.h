@@ -7,9 +7,9 @@
 
 #include <OpenImageIO/imageio.h>
 
-#include "lenscorrect/ChannelLayout.h"
-#include "lenscorrect/ColorConversion.h"
 #include "lenscorrect/InputClip.h"
+#include "lenscorrect/PlateKind.h"
+#include "lenscorrect/RgbaImage.h"
 
 namespace LensCorrect
 {
@@ -17,28 +17,35 @@ namespace LensCorrect
 /// One input frame, ready for the library.
 struct Plate
 {
+    /// One part of the frame (a file of one picture has one).
+    struct Part
+    {
+        OIIO::ImageSpec spec; ///< The part's header.
+        PicturePlace place; ///< Where its pixels lie in the picture.
+        /// The channel groups, picture-sized, in linear light; empty outside the data window.
+        std::vector<RgbaImage> groups;
+    };
+
     InputFrame frame;
-    OIIO::ImageSpec spec; ///< The file's header.
-    std::vector<RgbaImage> groups; ///< The channel groups, picture-sized, in linear light.
+    std::vector<Part> parts;
 };
 
 /// Reads the frames of one clip, in any order, on one thread (a movie stays open between
-/// frames). Every frame must have the first frame's picture size and channels.
+/// frames). Every frame must be of the clip's kind.
 class PlateReader
 {
 public:
-    PlateReader(const InputClip& clip, const ColorConversion& colour, const ChannelLayout& layout);
+    PlateReader(const InputClip& clip, const PlateKind& kind);
     ~PlateReader();
     PlateReader(const PlateReader&) = delete;
     PlateReader& operator=(const PlateReader&) = delete;
 
-    /// Throws Failure when the frame cannot be read or does not match the clip.
+    /// Throws Failure when the frame cannot be read or differs in kind from the clip.
     Plate read(const InputFrame& frame);
 
 private:
-    const OIIO::ImageSpec& clipSpec;
-    const ColorConversion& colour;
-    const ChannelLayout& layout;
+    const bool isMovie;
+    const PlateKind& kind;
     std::unique_ptr<OIIO::ImageInput> movie;
 };
 

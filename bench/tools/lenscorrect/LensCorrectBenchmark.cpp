@@ -147,29 +147,27 @@ struct Stages
 {
     Stages(const Format& format, Size size)
         : clip(sequence(format, size))
-        , colour(clip.firstSpec(), "")
-        , layout(clip.firstSpec())
+        , kind(Options {}, clip)
         , corrector(lensSettings(), size)
     {
     }
 
     InputClip clip;
-    ColorConversion colour;
-    ChannelLayout layout;
+    PlateKind kind;
     FrameCorrector corrector;
 };
 
 void decode(benchmark::State& state, const Format& format, Size size)
 {
     Stages stages(format, size);
-    PlateReader reader(stages.clip, stages.colour, stages.layout);
+    PlateReader reader(stages.clip, stages.kind);
     double seconds = 0.0;
     size_t frames = 0;
     for (auto _ : state)
     {
         const auto start = Clock::now();
         Plate plate = reader.read(stages.clip.frames()[frames % frameCount]);
-        benchmark::DoNotOptimize(plate.groups.front().pixels.data());
+        benchmark::DoNotOptimize(plate.parts.front().groups.front().pixels.data());
         seconds += std::chrono::duration<double>(Clock::now() - start).count();
         ++frames;
     }
@@ -179,7 +177,7 @@ void decode(benchmark::State& state, const Format& format, Size size)
 void render(benchmark::State& state, const Format& format, Size size)
 {
     Stages stages(format, size);
-    PlateReader reader(stages.clip, stages.colour, stages.layout);
+    PlateReader reader(stages.clip, stages.kind);
     const Plate plate = reader.read(stages.clip.frames().front());
     stages.corrector.checkLensData();
     double seconds = 0.0;
@@ -189,7 +187,8 @@ void render(benchmark::State& state, const Format& format, Size size)
         const uint32_t clipFrame = uint32_t(frames % frameCount);
         const auto start = Clock::now();
         const Size renderSize = stages.corrector.renderSize(clipFrame);
-        RgbaImage corrected = stages.corrector.correct(clipFrame, renderSize, plate.groups.front());
+        RgbaImage corrected
+            = stages.corrector.correct(clipFrame, renderSize, plate.parts.front().groups.front());
         benchmark::DoNotOptimize(corrected.pixels.data());
         seconds += std::chrono::duration<double>(Clock::now() - start).count();
         ++frames;
@@ -200,20 +199,23 @@ void render(benchmark::State& state, const Format& format, Size size)
 void encode(benchmark::State& state, const Format& format, Size size)
 {
     Stages stages(format, size);
-    PlateReader reader(stages.clip, stages.colour, stages.layout);
+    PlateReader reader(stages.clip, stages.kind);
     const Plate plate = reader.read(stages.clip.frames().front());
     const Size renderSize = stages.corrector.renderSize(0);
-    const RgbaImage corrected = stages.corrector.correct(0, renderSize, plate.groups.front());
+    const RgbaImage corrected
+        = stages.corrector.correct(0, renderSize, plate.parts.front().groups.front());
     const Window window = FrameGeometry::canvasWindow({ 0, 0, size }, renderSize);
     const std::string path = directory().path() + "/encoded." + format.extension;
     double seconds = 0.0;
     size_t frames = 0;
     for (auto _ : state)
     {
-        std::vector<RgbaImage> groups { corrected };
+        std::vector<FrameWriter::FramePart> parts { { plate.parts.front().spec, window,
+            { corrected }, &stages.kind.parts().front().colour,
+            &stages.kind.parts().front().layout } };
         const auto start = Clock::now();
-        FrameWriter::writeFrame(path, plate.spec, stages.clip.formatName(), window,
-            OIIO::TypeUnknown, groups, stages.colour, stages.layout, LensCorrect::Provenance {});
+        FrameWriter::writeFrame(
+            path, parts, stages.clip.formatName(), OIIO::TypeUnknown, LensCorrect::Provenance {});
         seconds += std::chrono::duration<double>(Clock::now() - start).count();
         ++frames;
     }

@@ -140,7 +140,7 @@ TEST_F(LensCorrect, HdrValuesAlphaMetadataAndDataWindowPassThroughExr)
     plate.pixels[0] = 4.0f; // Above 1 and below 0 pass through the float pipeline.
     plate.pixels[1] = -0.5f;
     plate.spec.x = 3;
-    plate.spec.y = -2;
+    plate.spec.y = 2;
     plate.spec.full_x = 0;
     plate.spec.full_y = 0;
     plate.spec.full_width = 70;
@@ -158,7 +158,7 @@ TEST_F(LensCorrect, HdrValuesAlphaMetadataAndDataWindowPassThroughExr)
     EXPECT_EQ(output.spec.get_string_attribute("comment"), "plate from reel 7");
     EXPECT_EQ(output.spec.format, OIIO::TypeFloat);
     EXPECT_EQ((std::array { output.spec.x, output.spec.y, output.spec.width, output.spec.height }),
-        (std::array { 3, -2, 64, 36 }));
+        (std::array { 3, 2, 64, 36 }));
     EXPECT_EQ(output.spec.full_width, 70);
     for (size_t i = 0; i < plate.pixels.size(); ++i)
     {
