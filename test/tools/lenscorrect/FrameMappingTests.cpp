@@ -318,18 +318,17 @@ TEST_F(FrameMapping, DropFrameAgainstNonDropIsRefusedEitherWay)
     }
 }
 
-TEST_F(FrameMapping, AMoviesDropFrameStartTimecodeCountsOnInDropFrame)
+TEST_F(FrameMapping, AMoviesOrTheOptionsStartTimecodeCountsOnInDropFrame)
 {
-    if (OIIO::get_string_attribute("input_format_list").find("ffmpeg") == std::string::npos)
-    {
-        GTEST_SKIP() << "OpenImageIO has no FFmpeg reader here";
-    }
+    const bool movies
+        = OIIO::get_string_attribute("input_format_list").find("ffmpeg") != std::string::npos;
     std::vector<Image> frames;
     for (int frame = 0; frame < 4; ++frame)
     {
         Image image = testImage(64, 36, 3, frame);
         image.spec.set_format(OIIO::TypeUInt8);
         frames.push_back(image);
+        writeImage(path("in/p." + std::to_string(1001 + frame) + ".exr"), frames.back());
     }
     struct Rate
     {
@@ -345,18 +344,34 @@ TEST_F(FrameMapping, AMoviesDropFrameStartTimecodeCountsOnInDropFrame)
         // Two frames before the minute, two after the labels it leaves out.
         const size_t start = size_t(rate.perSecond) * 60 - 2;
         const std::vector<Label> counted = dropFrameLabels(rate.perSecond, start + 10);
-        writeMovie(path("A001C001.avi"), frames, rate.start, rate.rate, 1001);
         const std::string lensFile = writeLensData(
             recordsAround(counted, { start, start + 1, start + 2, start + 3 }, start - 8), 0,
             rate.tcFps, true);
-        const ToolRun run = lenscorrect({ path("A001C001.avi"), "--dry-run" }, lensFile);
-        EXPECT_EQ(run.status, 0) << run.messages;
+        std::string option = rate.start;
+        option[8] = ':';
+        const ToolRun sequence = lenscorrect(
+            { path("in/p.####.exr"), "--start-timecode", option, "--dry-run" }, lensFile);
+        EXPECT_EQ(sequence.status, 0) << sequence.messages;
+        ToolRun movie;
+        if (movies)
+        {
+            writeMovie(path("A001C001.avi"), frames, rate.start, rate.rate, 1001);
+            movie = lenscorrect({ path("A001C001.avi"), "--dry-run" }, lensFile);
+            EXPECT_EQ(movie.status, 0) << movie.messages;
+        }
         for (size_t frame = 0; frame < 4; ++frame)
         {
             const std::string label = counted[start + frame].text();
-            const std::string line = std::to_string(frame) + "  A001C001.avi  " + label
-                + "  -> lens data frame " + std::to_string(8 + frame) + " (" + label + ")\n";
-            EXPECT_NE(run.messages.find(line), std::string::npos) << line << run.messages;
+            const std::string record
+                = "  -> lens data frame " + std::to_string(8 + frame) + " (" + label + ")\n";
+            const std::string name = "p." + std::to_string(1001 + frame) + ".exr";
+            const std::string line
+                = std::to_string(1001 + frame) + "  " + name + "  --:--:--:--" + record;
+            EXPECT_NE(sequence.messages.find(line), std::string::npos) << line << sequence.messages;
+            const std::string movieLine
+                = std::to_string(frame) + "  A001C001.avi  " + label + record;
+            EXPECT_TRUE(!movies || movie.messages.find(movieLine) != std::string::npos)
+                << movieLine << movie.messages;
         }
     }
 }
