@@ -3,6 +3,7 @@
 #include "lenscorrect/ClipLensData.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <vector>
@@ -43,6 +44,13 @@ namespace
         {
             throw Failure::fromLibrary(exception.what(), exception.detailedDescription());
         }
+    }
+
+    std::string rateText(float rate)
+    {
+        char text[32];
+        std::snprintf(text, sizeof(text), "%g", double(rate));
+        return text;
     }
 
     Core::FrameData frameData(const LensDataKey& key)
@@ -285,7 +293,7 @@ LensDataKey ClipLensData::clipFrameKey(
     {
         throw Failure(start ? "The start timecode is a label that drop-frame counting leaves out."
                             : "The start timecode cannot be read at the lens data's rate.",
-            "Start Timecode: \"" + startTimecode + "\"\nFrame Rate: " + std::to_string(lens.tcFps)
+            "Start Timecode: \"" + startTimecode + "\"\nFrame Rate: " + rateText(lens.tcFps)
                 + " (drop-frame)\nCorrection File: \"" + path() + "\"");
     }
     const LensDataKey atRate { clipFrame, framesPerSecond, "" };
