@@ -29,6 +29,7 @@ namespace
 
 Corrector::Corrector(const LensCorrect::Options& options)
     : settings(LensCorrect::lensSettings(options))
+    , lensData(settings.identity)
 {
 }
 
@@ -46,24 +47,35 @@ LensCorrect::FrameCorrector& Corrector::correctorFor(Size picture)
     return *corrector;
 }
 
+LensCorrect::LensDataKey Corrector::key(uint32_t frame)
+{
+    LensCorrect::MappedFrame mapped;
+    mapped.key = lensData.clipFrameKey(frame, settings.framesPerSecond, settings.startTimecode);
+    // The tool's look-up with its checks, so that a frame it fails fails here too.
+    lensData.record(mapped);
+    return *mapped.key;
+}
+
 Size Corrector::frameSize(uint32_t frame, Size picture)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return correctorFor(picture).renderSize(frame);
+    LensCorrect::FrameCorrector& frameCorrector = correctorFor(picture);
+    return frameCorrector.renderSize(key(frame));
 }
 
 RgbaImage Corrector::correct(uint32_t frame, Size picture, const float* pixels, int channels)
 {
     std::lock_guard<std::mutex> lock(mutex);
     LensCorrect::FrameCorrector& frameCorrector = correctorFor(picture);
-    const Size renderSize = frameCorrector.renderSize(frame);
+    const LensCorrect::LensDataKey lens = key(frame);
+    const Size renderSize = frameCorrector.renderSize(lens);
     if (channels == 4)
     {
         // RGBA is the library's own layout (the tool's channel layout of it is the identity).
-        return frameCorrector.correct(frame, renderSize, pixels);
+        return frameCorrector.correct(lens, renderSize, pixels);
     }
     return frameCorrector.correct(
-        frame, renderSize, layout(picture, channels).split(pixels, picture).front());
+        lens, renderSize, layout(picture, channels).split(pixels, picture).front());
 }
 
 void Corrector::join(const std::vector<RgbaImage>& frame, int channels, float* pixels)
@@ -80,7 +92,8 @@ RgbaImage Corrector::stMap(uint32_t frame, Size picture)
     }
     std::lock_guard<std::mutex> lock(mutex);
     LensCorrect::FrameCorrector& frameCorrector = correctorFor(picture);
-    return frameCorrector.stMap(frame, frameCorrector.renderSize(frame));
+    const LensCorrect::LensDataKey lens = key(frame);
+    return frameCorrector.stMap(lens, frameCorrector.renderSize(lens));
 }
 
 RgbaImage Corrector::gainMap(uint32_t frame, Size picture)
@@ -91,7 +104,8 @@ RgbaImage Corrector::gainMap(uint32_t frame, Size picture)
                                     "has none (shading=None)");
     }
     std::lock_guard<std::mutex> lock(mutex);
-    return correctorFor(picture).gainMap(frame);
+    LensCorrect::FrameCorrector& frameCorrector = correctorFor(picture);
+    return frameCorrector.gainMap(key(frame));
 }
 
 } // namespace PythonBindings

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "lenscorrect/ClipLensData.h"
 #include "lenscorrect/FrameCorrector.h"
 #include "lenscorrect/Options.h"
 
@@ -49,9 +50,13 @@ public:
 private:
     /// The frame corrector of the picture's size; the lock must be held.
     LensCorrect::FrameCorrector& correctorFor(LensCorrect::Size picture);
+    /// The lens data key of a clip frame, by the tool's rules: a frame before the clip's first
+    /// record or beyond its length has none (throws Failure). The lock must be held.
+    LensCorrect::LensDataKey key(uint32_t frame);
 
     const LensCorrect::LensSettings settings;
     std::mutex mutex;
+    LensCorrect::ClipLensData lensData;
     // One picture size at a time: a pipeline keeps to one size, and a new corrector only asks
     // the process-wide cache for the parsed correction file again.
     std::unique_ptr<LensCorrect::FrameCorrector> corrector;

@@ -159,7 +159,8 @@ fps (the clip's rate; 0: no conversion), start_timecode (timecode of frame 0: lo
 timecode), sensor_size (mm), resolution (px) and image_diameter (mm) for a manual recording
 format, size_without_overscan (px) for an overscan plate.
 
-Frames are the clip's frame numbers, 0 being its first frame. Images are float32 arrays of shape
+Frames are the clip's frame numbers, 0 being its first frame; as in the tool, a frame before the
+first record or at or beyond the clip's length (clipDurationFrames) has no lens data. Images are float32 arrays of shape
 (height, width, 3) or (height, width, 4) in linear light; results are new float32 arrays. Renders
 release the GIL; one corrector may be shared by threads (their calls take turns). Failures of the
 library or of the tool's rules raise Error.)")

@@ -117,6 +117,30 @@ def test_lens_data_before_the_first_frame(tmp_path):
     assert "Frame Number: 3" in raised.value.detailed
 
 
+@requires_opencl
+@pytest.mark.parametrize("length, frame, found", [
+    ("100", 99, True),   # the last record applies up to the clip's end
+    ("100", 100, False),
+    ("1", 999, False),   # a one-frame clip
+    ("0", 999, True),    # no length: the last record applies to every later frame
+])
+def test_frames_beyond_the_clip_have_no_lens_data(tmp_path, length, frame, found):
+    path = tmp_path / "A001C001.tlcf"
+    path.write_text(correction_file_text([(0, [80.0] * 6, [0.0] * 6, "01:00:00:00")],
+                                         clipDurationFrames=length))
+    subject = corrector(path, shading="remove", distortion="undistort")
+    calls = (lambda: subject.correct(frame, PLATE), lambda: subject.frame_size(frame, WIDTH, HEIGHT),
+             lambda: subject.gain_map(frame, WIDTH, HEIGHT))
+    for call in calls:
+        if found:
+            call()
+            continue
+        with pytest.raises(lc.Error) as raised:
+            call()
+        assert raised.value.brief == "The frame lies beyond the clip's end."
+        assert f"Clip Frame: {frame}" in raised.value.detailed
+
+
 BAD_CALLS = {
     # Arrays: never converted, never copied.
     "float64": (lambda c, lens: c.correct(0, PLATE.astype(np.float64)), TypeError, "float64"),

@@ -31,6 +31,8 @@ Canvas::Canvas(bool distortion, bool keepSize, Size picture, const InputClip& cl
         }
         try
         {
+            // A frame beyond the clip has no lens data and no say in the size.
+            lensData.record(lens);
             lensData.apply(corrector, lens);
             const Size size = corrector.renderSize(lens.key.value_or(LensDataKey {}));
             renderSizes.emplace(frame.number, size);

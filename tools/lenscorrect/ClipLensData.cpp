@@ -3,16 +3,20 @@
 #include "lenscorrect/ClipLensData.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <vector>
 
 #include "Core/CorrectionFrameLookup.h"
 #include "CorrectionData/Container/ManagedContainer.h"
+#include "CorrectionData/Content.h"
 #include "CorrectionFile/Parser/Parser.h"
 #include "CorrectionFile/Reader/Reader.h"
 #include "Exception/ClassicNumberReader.h"
 #include "Exception/Exception.h"
+#include "Timecode/Timecode.h"
+#include "lenscorrect/DropFrame.h"
 #include "lenscorrect/Failure.h"
 #include "lenscorrect/FrameCorrector.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
@@ -39,6 +43,82 @@ namespace
         catch (const Exception& exception)
         {
             throw Failure::fromLibrary(exception.what(), exception.detailedDescription());
+        }
+    }
+
+    std::string rateText(float rate)
+    {
+        char text[32];
+        std::snprintf(text, sizeof(text), "%g", double(rate));
+        return text;
+    }
+
+    Core::FrameData frameData(const LensDataKey& key)
+    {
+        Core::FrameData frameData {};
+        frameData.frameNumber = key.frameNumber;
+        frameData.framesPerSecond = key.framesPerSecond;
+        const size_t length
+            = std::min(key.startTimecode.size(), sizeof(frameData.startTimecode) - 1);
+        std::memcpy(frameData.startTimecode, key.startTimecode.data(), length);
+        return frameData;
+    }
+
+    /// The clip frame number the library looks a key up by (Core::correctionFrame's arithmetic,
+    /// without its 32-bit wrap); none where the library's look-up fails.
+    std::optional<uint64_t> lookedUpNumber(
+        const Core::FrameData& frameData, const CorrectionData::Content& content)
+    {
+        const float rate = content.header.tcFps;
+        const uint32_t converted = Core::convertedFrameNumber(frameData, rate);
+        const std::string startTimecode(frameData.startTimecode,
+            strnlen(frameData.startTimecode, sizeof(frameData.startTimecode)));
+        if (rate == 0.0f || startTimecode.empty())
+        {
+            return converted;
+        }
+        if (content.frames.empty())
+        {
+            return std::nullopt;
+        }
+        const CorrectionData::Frame& first = content.frames.begin()->second;
+        try
+        {
+            const Timecode::Timecode timecode
+                = Timecode::Timecode(startTimecode.c_str(), rate) + converted;
+            return uint64_t(first.frameNumber)
+                + (timecode - Timecode::Timecode(first.timecode.c_str(), rate));
+        }
+        catch (const Exception&)
+        {
+            return std::nullopt;
+        }
+    }
+
+    /// A record's timecode as frames from 00:00:00:00 at the header's whole-frame rate, in
+    /// drop-frame where the header says so; none where it cannot be read.
+    std::optional<uint64_t> recordCount(
+        const CorrectionData::Frame& frame, const CorrectionData::Header& header)
+    {
+        const uint32_t perSecond = DropFrame::perSecond(header.tcFps);
+        if (frame.timecode.empty() || perSecond == 0)
+        {
+            return std::nullopt;
+        }
+        try
+        {
+            const Timecode::Timecode timecode(frame.timecode.c_str(), header.tcFps);
+            if (header.tcDrop && DropFrame::droppedPerMinute(perSecond))
+            {
+                return DropFrame::count(timecode, perSecond);
+            }
+            return (uint64_t(timecode.hours) * 3600 + timecode.minutes * 60 + timecode.seconds)
+                * perSecond
+                + timecode.frames;
+        }
+        catch (const Exception&)
+        {
+            return std::nullopt;
         }
     }
 
@@ -98,20 +178,127 @@ LensRecord ClipLensData::record(const MappedFrame& mapped)
             sample.timecode ? sample.timecode->timecode.string(false) : std::string(),
             sample.focalLength, sample.focusDistance };
     }
-    const LensDataKey& key = *mapped.key;
-    const CorrectionData::Frame frame = libraryCall(
-        [&]
-        {
-            Core::FrameData frameData {};
-            frameData.frameNumber = key.frameNumber;
-            frameData.framesPerSecond = key.framesPerSecond;
-            const size_t length
-                = std::min(key.startTimecode.size(), sizeof(frameData.startTimecode) - 1);
-            std::memcpy(frameData.startTimecode, key.startTimecode.data(), length);
-            return Core::correctionFrame(*container, frameData);
-        });
+    const Core::FrameData data = frameData(*mapped.key);
+    const CorrectionData::Frame frame
+        = libraryCall([&] { return Core::correctionFrame(*container, data); });
+    const std::shared_ptr<const CorrectionData::Content> parsed = content();
+    const CorrectionData::Header& header = parsed->header;
+
+    // Records apply up to the next one; past the clip's own length there is no lens data.
+    const std::optional<uint64_t> number = lookedUpNumber(data, *parsed);
+    if (header.clipDurationFrames > 0 && number && *number >= header.clipDurationFrames)
+    {
+        throw Failure("The frame lies beyond the clip's end.",
+            "Clip Frame: " + std::to_string(*number)
+                + "\nClip Duration: " + std::to_string(header.clipDurationFrames)
+                + " frames\nCorrection File: \"" + path()
+                + "\"\nHint: check --first-frame, --start-timecode or the frame's timecode");
+    }
+    // Whatever the mapping did, a record labelled after the frame's own timecode is not its.
+    const std::optional<uint64_t> recordAt = recordCount(frame, header);
+    if (mapped.label && recordAt
+        && *recordAt * mapped.label->perSecond
+            > mapped.label->count * DropFrame::perSecond(header.tcFps))
+    {
+        throw Failure("The lens data record found lies after the frame's timecode.",
+            "Timecode: \"" + mapped.label->text + "\"\nRecord: " + std::to_string(frame.frameNumber)
+                + "\nRecord Timecode: \"" + frame.timecode + "\"\nCorrection File: \"" + path()
+                + "\"");
+    }
     const auto& [focalLength, focusDistance] = lensState(frame.frameNumber);
     return { std::to_string(frame.frameNumber), frame.timecode, focalLength, focusDistance };
+}
+
+std::shared_ptr<const CorrectionData::Content> ClipLensData::content()
+{
+    return libraryCall(
+        [&]
+        {
+            std::shared_ptr<CorrectionData::Content> shared;
+            if (identity.correctionFilePath.empty())
+            {
+                Core::sharedContainerManager()->shareContent(identity.clipFilePath, shared);
+            }
+            else
+            {
+                Core::sharedContainerManager()->shareContent(
+                    fileName(identity.clipFilePath), identity.correctionFilePath, shared);
+            }
+            return std::shared_ptr<const CorrectionData::Content>(std::move(shared));
+        });
+}
+
+std::optional<CorrectionData::Frame> ClipLensData::firstRecord()
+{
+    if (!container)
+    {
+        return std::nullopt;
+    }
+    const std::shared_ptr<const CorrectionData::Content> parsed = content();
+    if (parsed->frames.empty())
+    {
+        return std::nullopt;
+    }
+    return parsed->frames.begin()->second;
+}
+
+LensDataKey ClipLensData::dropFrameKey(uint64_t count)
+{
+    const std::shared_ptr<const CorrectionData::Content> parsed = content();
+    const CorrectionData::Header& header = parsed->header;
+    const std::optional<CorrectionData::Frame> first = firstRecord();
+    const std::optional<uint64_t> firstCount
+        = first ? recordCount(*first, header) : std::optional<uint64_t>();
+    if (!firstCount)
+    {
+        throw Failure("The lens data's first record has no timecode to count from.",
+            "Record: " + (first ? std::to_string(first->frameNumber) : std::string("none"))
+                + "\nRecord Timecode: \"" + (first ? first->timecode : std::string())
+                + "\"\nCorrection File: \"" + path() + "\"");
+    }
+    if (count < *firstCount)
+    {
+        throw Failure("The frame lies before the clip's first record.",
+            "Record: " + std::to_string(first->frameNumber) + "\nRecord Timecode: \""
+                + first->timecode + "\"\nCorrection File: \"" + path() + "\"");
+    }
+    const uint64_t number = first->frameNumber + (count - *firstCount);
+    // Past 32 bits lies past any clip: the last number stands for it.
+    return { uint32_t(std::min<uint64_t>(number, UINT32_MAX)), 0.0f, "" };
+}
+
+LensDataKey ClipLensData::clipFrameKey(
+    uint32_t clipFrame, float framesPerSecond, const std::string& startTimecode)
+{
+    if (!container || startTimecode.empty())
+    {
+        return { clipFrame, framesPerSecond, startTimecode };
+    }
+    const CorrectionData::Header lens = header();
+    const uint32_t perSecond = DropFrame::perSecond(lens.tcFps);
+    if (!lens.tcDrop || !DropFrame::droppedPerMinute(perSecond))
+    {
+        return { clipFrame, framesPerSecond, startTimecode };
+    }
+    // The start timecode is the clip's, whose labels the lens data's drop-frame flag describes.
+    std::optional<Timecode::Timecode> start;
+    try
+    {
+        start = Timecode::Timecode(startTimecode.c_str(), lens.tcFps);
+    }
+    catch (const Exception&)
+    {
+    }
+    if (!start || DropFrame::leftOut(*start, perSecond))
+    {
+        throw Failure(start ? "The start timecode is a label that drop-frame counting leaves out."
+                            : "The start timecode cannot be read at the lens data's rate.",
+            "Start Timecode: \"" + startTimecode + "\"\nFrame Rate: " + rateText(lens.tcFps)
+                + " (drop-frame)\nCorrection File: \"" + path() + "\"");
+    }
+    const LensDataKey atRate { clipFrame, framesPerSecond, "" };
+    return dropFrameKey(DropFrame::count(*start, perSecond)
+        + Core::convertedFrameNumber(frameData(atRate), lens.tcFps));
 }
 
 const std::pair<std::optional<double>, std::optional<double>>& ClipLensData::lensState(

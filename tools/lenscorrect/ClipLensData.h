@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "CorrectionData/Frame.h"
 #include "CorrectionData/Header.h"
 #include "lenscorrect/CommandLineDataSource.h"
 #include "lenscorrect/LensDataKey.h"
@@ -14,7 +15,8 @@
 namespace CorrectionData
 {
 class ManagedContainer;
-}
+struct Content;
+} // namespace CorrectionData
 
 namespace LensCorrect
 {
@@ -51,8 +53,25 @@ public:
     /// The header of the correction file; throws Failure with the library's texts (not found,
     /// unreadable, not the clip's).
     CorrectionData::Header header();
-    /// The record a frame takes; throws Failure with the library's texts when there is none.
+    /// The record a frame takes, as the library looks it up. Throws Failure with the library's
+    /// texts when there is none, and with the tool's when the frame lies at or beyond the clip's
+    /// length (a header without one lets the last record apply to every later frame), or when
+    /// the record lies after the frame's own timecode (a mapping slip).
     LensRecord record(const MappedFrame& frame);
+    /// The first record of the correction file; none for samples or a file without records.
+    /// Throws Failure as header() does.
+    std::optional<CorrectionData::Frame> firstRecord();
+    /// Clip frame `clipFrame` (0: the clip's first) at `framesPerSecond` (0: the lens data's),
+    /// counted on from `startTimecode` when one is given. The library counts every label; a
+    /// correction file with drop-frame timecode is counted in drop-frame here. Throws Failure
+    /// when the start timecode cannot be counted so.
+    LensDataKey clipFrameKey(
+        uint32_t clipFrame, float framesPerSecond, const std::string& startTimecode);
+    /// The key of the frame `count` frames after 00:00:00:00 in the drop-frame count of the
+    /// correction file's timecode (whose rate must have one): the first record's timecode counted
+    /// so, and the frames from there. Throws Failure when the frame lies before the first record
+    /// or the first record's timecode cannot be counted.
+    LensDataKey dropFrameKey(uint64_t count);
     /// Tells the corrector the frame's lens data where the library does not look it up itself.
     void apply(FrameCorrector& corrector, const MappedFrame& frame) const;
     /// The correction file (named, or the one the library found around the clip once the header
@@ -63,6 +82,8 @@ public:
     static CorrectionData::Header headerOfFile(const std::string& correctionFilePath);
 
 private:
+    /// The parsed correction file, as the library shares it; throws Failure as header() does.
+    std::shared_ptr<const CorrectionData::Content> content();
     /// Focal length and focus distance of a correction file's frame lines, which the library
     /// does not read: the dry run shows them. Read once; none where a line has none.
     const std::pair<std::optional<double>, std::optional<double>>& lensState(uint32_t frame);

@@ -340,6 +340,10 @@ namespace
         if (!options.quiet || options.dryRun)
         {
             report.say("lenscorrect: " + mapping->description());
+            for (const std::string& remark : mapping->remarks())
+            {
+                report.say("lenscorrect: " + remark);
+            }
             report.say("lenscorrect: lens data " + lensData->path() + " for clip "
                 + (clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name)
                 + (clipName.fromPlate ? " (from " + clipName.source + ")" : "")

@@ -82,14 +82,20 @@ MATCHING FRAMES TO LENS DATA, in this order of precedence
   2. The plate's own timecodes (smpte:TimeCode of each EXR or DPX file, a movie's start
      timecode): each frame takes the record of its own timecode, so that handles, gaps and
      renumbering cannot shift the data. The plate's rate is --fps, else the file's, else the
-     lens data's. Timecodes that go backwards or repeat, or a drop-frame plate against lens data
-     without drop frame, are errors.
+     lens data's. Where both the plate and the lens data (tcDrop) say drop-frame (29.97, 59.94),
+     labels are counted in drop-frame, as is a movie's start timecode (and --start-timecode
+     against drop-frame lens data). Timecodes that go backwards or repeat, and a drop-frame
+     plate against non-drop lens data or the reverse, are errors.
   3. Sequence order, a stated guess: the first frame is the clip's frame 0.
   The first line of the report says which decided; --dry-run lists every frame's file,
   timecode, lens data record and its timecode, and writes nothing (status 1 when a frame finds
   no lens data). Every output records the correction file, clip, record, timecode and
   corrections in its metadata (EXR and PNG attributes lenscorrect:*, the image history, the
   image description of other formats) and keeps the plate frame's timecode.
+  Each record applies up to the next. A frame before the first record, or at or beyond the
+  clip's length (clipDurationFrames, where the header gives one), has no lens data; without a
+  length the last record applies to every later frame, and the report says so. A record
+  labelled after the frame's own timecode is refused.
 
 EXPORTS
   An ST-map holds, for every output pixel, where the distortion correction takes it from in the

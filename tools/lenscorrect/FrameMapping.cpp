@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "Timecode/Timecode.h"
+#include "lenscorrect/DropFrame.h"
 
 namespace LensCorrect
 {
@@ -62,10 +63,16 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
         const CorrectionData::Header header = lensData.header();
         lensRate = header.tcFps;
         lensDropFrame = header.tcDrop;
+        if (header.clipDurationFrames == 0)
+        {
+            notes.push_back("the lens data gives no clip length: its last record applies to every "
+                            "later frame");
+        }
     }
+    lensPath = lensData.path();
     if (options.firstFrame || !options.startTimecode.empty())
     {
-        mapByOptions(options, clip);
+        mapByOptions(options, clip, lensData);
         text = "frame " + std::to_string(clip.frames().front().number) + " is clip frame "
             + std::to_string(clip.frames().front().number
                 - options.firstFrame.value_or(clip.frames().front().number))
@@ -77,27 +84,28 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
     else if (plate.hasTimecode())
     {
         // Records without timecodes cannot be found by one: say so once, not for every frame.
-        if (!samples
-            && lensData.record({ LensDataKey { UINT32_MAX, 0.0f, "" }, nullptr, {} })
-                   .timecode.empty())
+        const std::optional<CorrectionData::Frame> first
+            = samples ? std::nullopt : lensData.firstRecord();
+        if (first && first->timecode.empty())
         {
             throw Failure("The plate's frames carry timecodes, the lens data's records do not.",
                 "Correction File: \"" + lensData.path()
                     + "\"\nHint: give --first-frame with the plate frame that is the clip's frame "
                       "0, or --start-timecode");
         }
-        mapByTimecode(options, clip, plate);
+        mapByTimecode(options, clip, plate, lensData);
     }
     else
     {
-        mapByOptions(options, clip);
+        mapByOptions(options, clip, lensData);
         text = "frame " + std::to_string(clip.frames().front().number)
             + " is clip frame 0 by sequence order; the plate carries no timecode; give "
               "--start-timecode or --first-frame if it is a section of the clip";
     }
 }
 
-void FrameMapping::mapByOptions(const Options& options, const InputClip& clip)
+void FrameMapping::mapByOptions(
+    const Options& options, const InputClip& clip, ClipLensData& lensData)
 {
     const int firstFrame = options.firstFrame.value_or(clip.frames().front().number);
     for (const InputFrame& frame : clip.frames())
@@ -113,8 +121,15 @@ void FrameMapping::mapByOptions(const Options& options, const InputClip& clip)
         }
         if (!samples)
         {
-            mapped.key = LensDataKey { uint32_t(clipFrame), options.framesPerSecond,
-                options.startTimecode };
+            try
+            {
+                mapped.key = lensData.clipFrameKey(
+                    uint32_t(clipFrame), options.framesPerSecond, options.startTimecode);
+            }
+            catch (const Failure& failure)
+            {
+                mapped.failure = failure;
+            }
             continue;
         }
         std::optional<Timecode::Timecode> timecode;
@@ -150,9 +165,10 @@ void FrameMapping::findSample(MappedFrame& mapped, int number, size_t position,
     }
 }
 
-void FrameMapping::mapByTimecode(
-    const Options& options, const InputClip& clip, const PlateMetadata& plate)
+void FrameMapping::mapByTimecode(const Options& options, const InputClip& clip,
+    const PlateMetadata& plate, ClipLensData& lensData)
 {
+    bool dropFrameCounted = false;
     const PlateFrameFacts* previous = nullptr;
     uint64_t previousCount = 0;
     float shownRate = 0.0f;
@@ -184,12 +200,15 @@ void FrameMapping::mapByTimecode(
                       "their numbers");
             continue;
         }
-        if (facts.dropFrame && !lensDropFrame)
+        if (facts.dropFrame != lensDropFrame)
         {
+            // The two count their labels differently: no frame can be matched by label.
             mapped.failure = timecodeFailure(facts,
-                "The frame's timecode is drop-frame, the lens data's is not.",
-                "\nHint: give --start-timecode or --first-frame to map the frames by their "
-                "numbers");
+                facts.dropFrame ? "The frame's timecode is drop-frame, the lens data's is not."
+                                : "The frame's timecode is not drop-frame, the lens data's is.",
+                "\nLens Data: \"" + lensPath + "\" (" + (lensDropFrame ? "drop-frame" : "non-drop")
+                    + ")\nHint: give --start-timecode or --first-frame to map the frames by their "
+                      "numbers");
             continue;
         }
         std::optional<Timecode::Timecode> timecode;
@@ -229,6 +248,42 @@ void FrameMapping::mapByTimecode(
             continue;
         }
 
+        mapped.label = FrameLabel { *facts.timecode, count, DropFrame::perSecond(rate) };
+        if (facts.dropFrame)
+        {
+            // Both count in drop-frame, which the library's timecode does not: the label's place
+            // in that count finds the record by number.
+            const uint32_t platePerSecond = DropFrame::perSecond(rate);
+            const uint32_t lensPerSecond = DropFrame::perSecond(lensRate);
+            if (!DropFrame::droppedPerMinute(platePerSecond)
+                || !DropFrame::droppedPerMinute(lensPerSecond))
+            {
+                mapped.failure = timecodeFailure(facts,
+                    "Drop-frame timecode is counted at 29.97 and 59.94 fps only.",
+                    "\nFrame Rate: " + rateText(rate)
+                        + "\nLens Data Frame Rate: " + rateText(lensRate));
+                continue;
+            }
+            if (DropFrame::leftOut(*timecode, platePerSecond))
+            {
+                mapped.failure = timecodeFailure(
+                    facts, "The frame's timecode is a label that drop-frame counting leaves out.");
+                continue;
+            }
+            mapped.label->count = DropFrame::count(*timecode, platePerSecond);
+            dropFrameCounted = true;
+            try
+            {
+                mapped.key
+                    = lensData.dropFrameKey(mapped.label->count * lensPerSecond / platePerSecond);
+            }
+            catch (const Failure& failure)
+            {
+                mapped.failure = failure;
+            }
+            continue;
+        }
+
         // The library counts the frame field on from the second, at the lens data's rate: a
         // plate at another whole-frame rate has its frames converted by the library's rule.
         const bool otherRate
@@ -240,7 +295,7 @@ void FrameMapping::mapByTimecode(
     }
     text = "each frame finds its lens data by its own timecode ("
         + plate.frame(clip.frames().front().number).timecodeAttribute + ", " + rateText(shownRate)
-        + " fps " + rateSource + ")";
+        + " fps " + rateSource + (dropFrameCounted ? ", counted in drop-frame" : "") + ")";
 }
 
 } // namespace LensCorrect

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "CorrectionData/Header.h"
 #include "lenscorrect/ClipLensData.h"
@@ -29,11 +30,14 @@ public:
 
     /// One line for the run's report: which source decided the mapping.
     const std::string& description() const { return text; }
+    /// Further lines for the report, once: what the lens data leaves to the rules.
+    const std::vector<std::string>& remarks() const { return notes; }
     const MappedFrame& frame(int number) const { return frames.at(number); }
 
 private:
-    void mapByOptions(const Options& options, const InputClip& clip);
-    void mapByTimecode(const Options& options, const InputClip& clip, const PlateMetadata& plate);
+    void mapByOptions(const Options& options, const InputClip& clip, ClipLensData& lensData);
+    void mapByTimecode(const Options& options, const InputClip& clip, const PlateMetadata& plate,
+        ClipLensData& lensData);
     /// The sample at a position of the file, or at a timecode; a failure naming the frame when
     /// there is none.
     void findSample(MappedFrame& mapped, int number, size_t position,
@@ -42,8 +46,10 @@ private:
     const OpenTrackIoSamples* samples = nullptr;
     float lensRate = 0.0f; ///< Of the lens data's timecodes; 0 when they have none.
     bool lensDropFrame = false;
+    std::string lensPath;
 
     std::string text;
+    std::vector<std::string> notes;
     std::map<int, MappedFrame> frames;
 };
 

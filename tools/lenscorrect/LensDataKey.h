@@ -24,6 +24,15 @@ struct LensDataKey
     std::string startTimecode;
 };
 
+/// A plate frame's own timecode as frames from 00:00:00:00 (in drop-frame where it is one) at a
+/// whole-frame rate: the record a frame takes must not lie after it.
+struct FrameLabel
+{
+    std::string text;
+    uint64_t count = 0;
+    uint32_t perSecond = 0;
+};
+
 /// Where one plate frame finds its lens data, or why it cannot: a record of a correction file,
 /// or an OpenTrackIO sample.
 struct MappedFrame
@@ -31,6 +40,8 @@ struct MappedFrame
     std::optional<LensDataKey> key;
     const OpenTrackIoSample* sample = nullptr;
     std::optional<Failure> failure;
+    /// Set when the frame was mapped by its own timecode.
+    std::optional<FrameLabel> label;
 
     bool found() const { return key || sample; }
 };

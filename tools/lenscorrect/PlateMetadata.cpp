@@ -10,6 +10,7 @@
 #include "Core/Core.h"
 #include "MetadataDatabase/MetadataKeysCsvStringArray.h"
 #include "Timecode/Timecode.h"
+#include "lenscorrect/DropFrame.h"
 
 namespace LensCorrect
 {
@@ -72,7 +73,9 @@ namespace
             {
                 facts.dropFrame
                     = (static_cast<const unsigned*>(value->data())[0] & dropFrameBit) != 0;
-                facts.timecode = spec.metadata_val(*value);
+                std::string text = spec.metadata_val(*value);
+                std::replace(text.begin(), text.end(), ';', ':');
+                facts.timecode = text;
             }
             else
             {
@@ -110,7 +113,9 @@ PlateMetadata::PlateMetadata(
         const PlateFrameFacts start
             = readFacts(clip.name(), clip.firstSpec(), true, clipNameAttributes);
         std::optional<Timecode::Timecode> startTimecode;
-        if (start.timecode && start.framesPerSecond > 0.0f)
+        const uint32_t perSecond = DropFrame::perSecond(start.framesPerSecond);
+        if (start.timecode && start.framesPerSecond > 0.0f
+            && (!start.dropFrame || DropFrame::droppedPerMinute(perSecond)))
         {
             try
             {
@@ -120,10 +125,22 @@ PlateMetadata::PlateMetadata(
             {
             }
         }
+        if (startTimecode && start.dropFrame && DropFrame::leftOut(*startTimecode, perSecond))
+        {
+            startTimecode.reset();
+        }
         for (const InputFrame& frame : clip.frames())
         {
             PlateFrameFacts facts = start;
-            if (startTimecode)
+            if (startTimecode && start.dropFrame)
+            {
+                // Drop-frame labels leave some out each minute: count on as the camera did.
+                facts.timecode = DropFrame::label(
+                    DropFrame::count(*startTimecode, perSecond) + uint64_t(frame.subimage),
+                    start.framesPerSecond)
+                                     .string(false);
+            }
+            else if (startTimecode)
             {
                 facts.timecode = (*startTimecode + uint32_t(frame.subimage)).string(false);
             }
@@ -132,7 +149,8 @@ PlateMetadata::PlateMetadata(
                 facts.timecodeFailure = Failure("The movie's start timecode cannot be counted on.",
                     "Path: \"" + clip.name() + "\"\nAttribute: \"timecode\"\nTimecode: \""
                         + *start.timecode
-                        + "\"\nFrame Rate: " + std::to_string(start.framesPerSecond));
+                        + "\"\nFrame Rate: " + std::to_string(start.framesPerSecond)
+                        + (start.dropFrame ? " (drop-frame)" : ""));
             }
             facts.path = clip.name();
             this->facts.emplace(frame.number, std::move(facts));

@@ -173,8 +173,8 @@ namespace
 
 } // namespace
 
-void writeMovie(
-    const std::string& path, const std::vector<Image>& frames, const std::string& timecode)
+void writeMovie(const std::string& path, const std::vector<Image>& frames,
+    const std::string& timecode, uint32_t rate, uint32_t scale)
 {
     const uint32_t width = uint32_t(frames.front().spec.width);
     const uint32_t height = uint32_t(frames.front().spec.height);
@@ -183,13 +183,14 @@ void writeMovie(
     const uint32_t count = uint32_t(frames.size());
 
     std::string mainHeader;
-    for (const uint32_t value : { 40000u, frameBytes * 25, 0u, 0x10u /* has index */, count, 0u, 1u,
-             frameBytes, width, height, 0u, 0u, 0u, 0u })
+    const uint32_t microsecondsPerFrame = uint32_t(uint64_t(1000000) * scale / rate);
+    for (const uint32_t value : { microsecondsPerFrame, frameBytes * rate / scale, 0u,
+             0x10u /* has index */, count, 0u, 1u, frameBytes, width, height, 0u, 0u, 0u, 0u })
     {
         append(mainHeader, value);
     }
     std::string streamHeader = "vidsDIB ";
-    for (const uint32_t value : { 0u, 0u, 0u, 1u, 25u, 0u, count, frameBytes, 0xffffffffu, 0u })
+    for (const uint32_t value : { 0u, 0u, 0u, scale, rate, 0u, count, frameBytes, 0xffffffffu, 0u })
     {
         append(streamHeader, value);
     }

@@ -58,9 +58,9 @@ void writeSequence(const std::string& pattern, int first, int count, int width, 
 
 /// Writes frames (8-bit RGB images of one size) as an uncompressed AVI movie: the one container
 /// that OpenImageIO's read-only FFmpeg reader takes and a test can write without an encoder.
-/// `timecode`: the movie's start timecode, when not empty.
+/// `timecode`: the movie's start timecode, when not empty; the rate is `rate` / `scale` fps.
 void writeMovie(const std::string& path, const std::vector<Image>& frames,
-    const std::string& timecode = std::string());
+    const std::string& timecode = std::string(), uint32_t rate = 25, uint32_t scale = 1);
 
 /// A correction file for the clip "A001C001.mov" (1920 x 1080, 25 fps) whose frame n has the
 /// given shading (percent, at every radius) and radial distortion (thousandths, scaled with the

@@ -29,6 +29,8 @@ struct TestCorrectionFile
     uint32_t clipWidth = 1920;
     uint32_t clipHeight = 1080;
     std::string tcFps = "25";
+    bool tcDrop = false;
+    uint32_t clipDurationFrames = 100; ///< 0: the header gives no length.
     std::vector<Frame> frames;
 
     /// The file text: every header key, the body marker and one line per frame.
