@@ -7,6 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "lenscorrect/Provenance.h"
+
 namespace LensCorrect
 {
 
@@ -224,10 +226,10 @@ CommandLine parseCommandLine(
         ->group(lens);
 
     const std::string frames = "Frames and output";
-    app.add_option(
-           "--frames", options.frames, "Only these frames: 1001-1100, 1-99x2, 1001,1005-1010")
-        ->type_name("LIST")
-        ->group(frames);
+    CLI::Option* frameList = app.add_option("--frames", options.frames,
+                                    "Only these frames: 1001-1100, 1-99x2, 1001,1005-1010")
+                                 ->type_name("LIST")
+                                 ->group(frames);
     app.add_option(
            "--colorspace", options.colorSpace, "The input's colour space; default: the file's own")
         ->type_name("NAME")
@@ -236,9 +238,9 @@ CommandLine parseCommandLine(
         ->type_name("TYPE")
         ->check(CLI::IsMember({ "uint8", "uint16", "half", "float" }))
         ->group(frames);
-    app.add_flag("--dry-run", options.dryRun,
-           "List each frame's timecode and lens data record; write nothing")
-        ->group(frames);
+    CLI::Option* dryRun = app.add_flag("--dry-run", options.dryRun,
+                                 "List each frame's timecode and lens data record; write nothing")
+                              ->group(frames);
     app.add_flag("--skip-existing", options.skipExisting,
            "Leave frames whose outputs exist (resume a run)")
         ->group(frames);
@@ -246,6 +248,21 @@ CommandLine parseCommandLine(
            "Go on after a failed frame; list the failures at the end")
         ->group(frames);
     app.add_flag("-q,--quiet", options.quiet, "Report failures only")->group(frames);
+
+    const std::string farm = "Split runs";
+    CLI::Option* writePlan
+        = app.add_option("--write-plan", options.writePlan,
+                 "Record the whole clip for the chunks of a split run; render nothing")
+              ->type_name("FILE")
+              ->excludes(frameList)
+              ->excludes(dryRun)
+              ->group(farm);
+    app.add_option("--plan", options.plan, "Take the clip from a plan: read only this run's frames")
+        ->type_name("FILE")
+        ->excludes(writePlan)
+        ->excludes(dryRun)
+        ->group(farm);
+    app.set_version_flag("--version", toolVersion(), "Print the tool's version");
 
     const std::string exports = "Exports";
     app.add_option("--stmap", options.stMap, "Per frame, an ST-map of the distortion correction")
@@ -270,6 +287,11 @@ CommandLine parseCommandLine(
     catch (const CLI::CallForHelp&)
     {
         out << app.help();
+        return { std::nullopt, 0 };
+    }
+    catch (const CLI::CallForVersion&)
+    {
+        out << toolVersion() << "\n";
         return { std::nullopt, 0 };
     }
     catch (const CLI::ParseError& error)

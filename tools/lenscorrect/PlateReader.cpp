@@ -29,7 +29,13 @@ namespace
 
 PlateReader::PlateReader(
     const InputClip& clip, const ColorConversion& colour, const ChannelLayout& layout)
-    : clipSpec(clip.firstSpec())
+    : PlateReader(clip.firstSpec(), colour, layout)
+{
+}
+
+PlateReader::PlateReader(
+    const OIIO::ImageSpec& clipSpec, const ColorConversion& colour, const ChannelLayout& layout)
+    : clipSpec(clipSpec)
     , colour(colour)
     , layout(layout)
 {

@@ -28,6 +28,10 @@ class PlateReader
 {
 public:
     PlateReader(const InputClip& clip, const ColorConversion& colour, const ChannelLayout& layout);
+    /// For a clip known by one frame's header (`clipSpec`, kept by the caller) rather than
+    /// listed whole: a chunk that runs from a plan.
+    PlateReader(const OIIO::ImageSpec& clipSpec, const ColorConversion& colour,
+        const ChannelLayout& layout);
     ~PlateReader();
     PlateReader(const PlateReader&) = delete;
     PlateReader& operator=(const PlateReader&) = delete;
