@@ -37,8 +37,9 @@ the frame is shading-corrected first and distortion-corrected second, and its si
 the distortion correction asks for.
 
 Reading, correcting and writing run on three threads at once. Every file is written under a
-temporary name and renamed when complete, so an interrupted run never leaves a half-written
-frame; --skip-existing resumes it. The input is never overwritten.
+temporary name of its own, flushed to disk and renamed when complete, so an interrupted run or a
+crashed host never leaves a half-written frame; --skip-existing resumes it. The input is never
+overwritten.
 )";
 
     const char* const footer = R"(LENS DATA
@@ -75,6 +76,18 @@ MATCHING FRAMES TO LENS DATA, in this order of precedence
   no lens data). Every output records the correction file, clip, record, timecode and
   corrections in its metadata (EXR and PNG attributes lenscorrect:*, the image history, the
   image description of other formats) and keeps the plate frame's timecode.
+
+SPLIT RUNS
+  --skip-existing leaves a frame only when its outputs open as images of the run's size and
+  channels, reach their last row of pixels and (EXR, PNG) name the same lens data record and
+  corrections; others are rendered again, and the run says so for each. --write-plan FILE reads
+  the whole clip once and records every frame's input and lens data record, the clip-wide output
+  size and the inputs' sizes and modification times; it renders nothing. A chunk given --plan
+  FILE with the same options reads only its own frames, and stops when an input or the lens data
+  changed since the plan was written:
+    lenscorrect plate.####.exr ... -o out/plate.####.exr --write-plan clip.plan
+    lenscorrect plate.####.exr ... -o out/plate.####.exr --plan clip.plan --frames 1001-1050 \
+        --skip-existing
 
 EXPORTS
   An ST-map holds, for every output pixel, where the distortion correction takes it from in the
