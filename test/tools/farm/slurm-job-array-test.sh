@@ -201,11 +201,12 @@ echo "Submitting from, into and with paths that need quoting"
 odd="$work/it's a \"quoted\" \$dir #1 %x"
 mkdir -p "$odd/plate" "$odd/sub mit"
 ln "$work"/clip/clean/chart.*.tif "$odd/plate/"
-cp "$work/clip/A001C001.tlcf" "$odd/lens data.tlcf"
+# The lens data keeps its name, which every output records.
+cp "$work/clip/A001C001.tlcf" "$odd/"
 comment="a 'b' \"c\" #d \$e"
 job=$(cd "$odd/sub mit" && "$submit" --range "$first-$((first + 3))" --chunk 2 \
   --job-dir "$odd/job dir" --job-name "lens 'odd' job" --sbatch-option "--comment=$comment" \
-  --lenscorrect "$lenscorrect" -- ../plate/chart.####.tif --correction-file "../lens data.tlcf" \
+  --lenscorrect "$lenscorrect" -- ../plate/chart.####.tif --correction-file ../A001C001.tlcf \
   --clip-name A001C001_260614_R1AB.mov --shading remove --distortion undistort \
   -o "../out 'put' \"here\"/A001C001.####.exr")
 wait_until "job $job did not finish" job_done "$job"
