@@ -24,7 +24,8 @@ example: configure
 	$(BUILD_DIR)/examples/lens-correct-example --directory $(BUILD_DIR)/example
 
 # Warnings are errors here and in CI (a user's plain build keeps them warnings). CI sets
-# LC_REQUIRE_OPENCL=1: then a missing OpenCL device or a skipped opencl test fails the run.
+# LC_REQUIRE_OPENCL=1 and LC_NO_SKIPS=1: then a missing OpenCL device or any skipped test fails
+# the run.
 test: CMAKE_FLAGS += -DLC_WARNINGS_AS_ERRORS=ON
 test: build
 	JOBS=$(JOBS) ./scripts/run-tests.sh $(BUILD_DIR)
@@ -47,7 +48,9 @@ fuzz-smoke: deps
 check-format: deps
 	./scripts/check-format.sh
 
-# Everything CI runs.
+# Everything CI runs, as strict as CI.
+ci: export LC_REQUIRE_OPENCL = 1
+ci: export LC_NO_SKIPS = 1
 ci: check-format test test-asan test-tsan fuzz-smoke
 
 bench: build

@@ -16,8 +16,11 @@ case "$kind" in
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
     export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-    # Every test, whatever loads what: plug-ins built here carry the same instrumentation.
-    JOBS=$jobs ./scripts/run-tests.sh "$dir" --timeout 900
+    # Every test, whatever loads what: plug-ins built here carry the same instrumentation. One
+    # test limits its address space, which sanitizer shadow memory cannot take; it would only
+    # skip itself, and CI refuses skips (LC_NO_SKIPS=1), so it is left out here by name.
+    JOBS=$jobs ./scripts/run-tests.sh "$dir" --timeout 900 \
+      -E '^AeFrame\.WorkerThatCannotStartFailsTheTransferAfterJoiningTheOthers$'
     ;;
   tsan)
     dir=build-tsan
@@ -25,9 +28,12 @@ case "$kind" in
       -DLC_BUILD_BENCHMARKS=OFF > /dev/null
     cmake --build "$dir" -j "$jobs"
     export TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
-    # Selected by name; a renamed test must not leave an empty, green run.
+    # Selected by name; a renamed test must not leave an empty, green run, nor a skipped one.
+    log=$(mktemp)
+    trap 'rm -f "$log"' EXIT
     (cd "$dir" && ctest --output-on-failure --no-tests=error -j "$jobs" --timeout 900 \
-      -R 'Concurrent|SeveralThreads')
+      -R 'Concurrent|SeveralThreads') | tee "$log"
+    ./scripts/refuse-skipped-tests.sh "$log"
     ;;
   *)
     echo "usage: $0 asan|tsan" >&2

@@ -7,9 +7,8 @@
 namespace LensCorrect
 {
 
-Canvas::Canvas(bool distortion, bool keepSize, Size picture, const InputClip& clip,
-    const FrameMapping& mapping, const std::vector<Job>& jobs, ClipLensData& lensData,
-    FrameCorrector& corrector)
+Canvas::Canvas(bool distortion, bool keepSize, Size picture, const ClipFrames& clip,
+    const std::vector<Job>& jobs, ClipLensData& lensData, FrameCorrector& corrector)
     : canvas(picture)
 {
     if (!distortion)
@@ -21,9 +20,9 @@ Canvas::Canvas(bool distortion, bool keepSize, Size picture, const InputClip& cl
     {
         wanted.insert(job.frame.number);
     }
-    for (const InputFrame& frame : clip.frames())
+    for (const InputFrame& frame : clip.frames)
     {
-        const MappedFrame& lens = mapping.frame(frame.number);
+        const MappedFrame& lens = clip.lens.at(frame.number);
         const bool isJob = wanted.count(frame.number) > 0;
         if (!lens.found() || (keepSize && !isJob))
         {
@@ -46,6 +45,12 @@ Canvas::Canvas(bool distortion, bool keepSize, Size picture, const InputClip& cl
             }
         }
     }
+    FrameGeometry::checkFrameSize(canvas, "enlarged output frame");
+}
+
+Canvas::Canvas(Size size)
+    : canvas(size)
+{
     FrameGeometry::checkFrameSize(canvas, "enlarged output frame");
 }
 

@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "lenscorrect/ClipLensData.h"
 #include "lenscorrect/Failure.h"
 #include "lenscorrect/FrameCorrector.h"
-#include "lenscorrect/FrameMapping.h"
 #include "lenscorrect/JobPlan.h"
 
 namespace LensCorrect
@@ -22,9 +22,11 @@ class Canvas
 public:
     /// Asks the library for the render size of every frame of the clip (with --keep-size, of the
     /// run's frames). Throws Failure when the canvas would be too large.
-    Canvas(bool distortion, bool keepSize, Size picture, const InputClip& clip,
-        const FrameMapping& mapping, const std::vector<Job>& jobs, ClipLensData& lensData,
-        FrameCorrector& corrector);
+    Canvas(bool distortion, bool keepSize, Size picture, const ClipFrames& clip,
+        const std::vector<Job>& jobs, ClipLensData& lensData, FrameCorrector& corrector);
+    /// A canvas whose size was worked out before (a plan's); the library is asked for a job's
+    /// render size when it is needed. Throws Failure when the canvas would be too large.
+    explicit Canvas(Size size);
 
     Size size() const { return canvas; }
     /// A job's render buffer (its lens data applied to the corrector); throws the failure its size

@@ -9,8 +9,10 @@
 
 #include "lenscorrect/Canvas.h"
 #include "lenscorrect/ClipLensData.h"
+#include "lenscorrect/ClipPlan.h"
 #include "lenscorrect/ClipSettings.h"
 #include "lenscorrect/Failure.h"
+#include "lenscorrect/FrameList.h"
 #include "lenscorrect/FrameMapping.h"
 #include "lenscorrect/FramePipeline.h"
 #include "lenscorrect/FrameStages.h"
@@ -18,6 +20,7 @@
 #include "lenscorrect/JobPlan.h"
 #include "lenscorrect/MappingListing.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
+#include "lenscorrect/OutputCheck.h"
 #include "lenscorrect/PlateIdentity.h"
 #include "lenscorrect/PlateKind.h"
 #include "lenscorrect/PlateMetadata.h"
@@ -61,9 +64,13 @@ namespace
     private:
         void checkOptions() const;
         void identifyClip(const InputClip& clip);
-        ExitStatus dryRun(const InputClip& clip, const std::vector<Job>& jobs);
+        void readPlan();
+        void identifyPlannedClip();
+        ExitStatus writePlan();
+        ExitStatus dryRun(const std::vector<Job>& jobs);
         void checkPartsFit(const std::vector<Job>& jobs) const;
-        ExitStatus process(const InputClip& clip, std::vector<Job>& jobs);
+        std::string whyNotWritten(const Job& job, OutputKind kind, const std::string& path) const;
+        ExitStatus process(std::vector<Job>& jobs);
 
         const Options& options;
         const bool terminal;
@@ -71,6 +78,12 @@ namespace
         RunReport report;
 
         std::optional<PlateKind> kind;
+        /// The clip's frames the run may take: the input's, or a plan's rows.
+        ClipFrames frames;
+        std::vector<std::string> inputFiles;
+        /// Set when the run takes the clip from a plan.
+        std::optional<ClipPlan> plan;
+        OIIO::ImageSpec spec; ///< The clip's first frame's header (a plan's chunk: its own).
         Size picture;
         std::string plateFormat;
         std::optional<Size> withoutOverscan;
@@ -78,7 +91,8 @@ namespace
         ClipName clipName;
         ClipIdentity identity;
         std::unique_ptr<ClipLensData> lensData;
-        std::optional<FrameMapping> mapping;
+        std::string mappingDescription;
+        std::vector<std::string> mappingRemarks;
         std::unique_ptr<FrameCorrector> corrector;
         std::optional<Canvas> canvas;
         std::optional<FrameStages> frameStages;
@@ -154,12 +168,141 @@ namespace
                 + "\nHint: write a format that holds several parts in one file, such as EXR");
     }
 
-    ExitStatus Run::dryRun(const InputClip& clip, const std::vector<Job>& jobs)
+    /// The chunk's rows of the plan, checked against the options and the inputs as they are
+    /// now, and its first readable frame's header: nothing of the other frames is read.
+    void Run::readPlan()
+    {
+        std::vector<int> wanted;
+        if (!options.frames.empty())
+        {
+            wanted = parseFrameList(options.frames);
+            if (options.previewFrame)
+            {
+                wanted.push_back(*options.previewFrame);
+            }
+        }
+        plan = ClipPlan::read(options.plan, wanted);
+        plan->checkSettings(options, options.plan);
+        plan->checkInputs(options.plan);
+        frames.inputName = options.input;
+        for (const PlannedFrame& planned : plan->frames)
+        {
+            frames.frames.push_back(planned.frame);
+            inputFiles.push_back(planned.frame.path);
+        }
+        if (frames.frames.empty())
+        {
+            throw Failure("Frames of the input sequence are missing.",
+                "Input: \"" + options.input + "\"\nMissing Frames: " + options.frames + "\nPlan: \""
+                    + options.plan + "\"");
+        }
+        std::string reasons;
+        for (const InputFrame& frame : frames.frames)
+        {
+            const auto image = OIIO::ImageInput::open(frame.path);
+            if (!image)
+            {
+                reasons += "\n" + frame.path + ": " + OIIO::geterror();
+                continue;
+            }
+            spec = image->spec();
+            plateFormat = image->format_name();
+            // A plan's chunk converts as the whole clip's first frame decided.
+            Options planned = options;
+            planned.colorSpace = plan->colorSpace;
+            kind.emplace(planned, frame.path,
+                spec.get_int_attribute("oiio:Movie") != 0 ? std::vector<OIIO::ImageSpec> { spec }
+                                                          : imageParts(*image));
+            const Size size = kind->place().picture.size;
+            if (size != plan->picture || spec.nchannels != plan->channels
+                || plateFormat != plan->format)
+            {
+                throw Failure("An input has changed since the plan was written.",
+                    "Plan: \"" + options.plan + "\"\nPath: \"" + frame.path
+                        + "\"\nFrame: " + std::to_string(spec.width) + "x"
+                        + std::to_string(spec.height) + " px, " + std::to_string(spec.nchannels)
+                        + " channels, " + plateFormat + "\nIn The Plan: " + sizeText(plan->picture)
+                        + " px, " + std::to_string(plan->channels) + " channels, " + plan->format);
+            }
+            return;
+        }
+        throw Failure(
+            "No frame of the run can be read.", "Plan: \"" + options.plan + "\"" + reasons);
+    }
+
+    /// The clip as the plan names it: the lens data file the whole clip's run named or found,
+    /// the clip name it read from the plate.
+    void Run::identifyPlannedClip()
+    {
+        if (!options.openTrackIo.empty())
+        {
+            lensData = std::make_unique<ClipLensData>(std::make_shared<const OpenTrackIoSamples>(
+                options.openTrackIo, manualRecordingFormat(options)));
+            identity = clipIdentity(options);
+            return;
+        }
+        clipName = { plan->clipName, plan->clipNameSource, plan->clipNameFromPlate };
+        Options clipOptions = options;
+        clipOptions.clipName = clipName.name;
+        identity = clipIdentity(clipOptions);
+        identity.correctionFilePath = plan->lensData.path;
+        lensData = std::make_unique<ClipLensData>(identity);
+    }
+
+    /// Records what every chunk would otherwise work out from the whole clip.
+    ExitStatus Run::writePlan()
+    {
+        ClipPlan written;
+        written.settings = ClipPlan::settingsOf(options);
+        const OpenTrackIoSamples* samples = lensData->samples();
+        for (const InputFrame& frame : frames.frames)
+        {
+            PlannedFrame planned;
+            planned.frame = frame;
+            planned.input = FileIdentity::of(frame.path);
+            planned.frame.path = planned.input.path;
+            const MappedFrame& lens = frames.lens.at(frame.number);
+            planned.key = lens.key;
+            if (lens.sample && samples)
+            {
+                planned.sample = size_t(lens.sample - samples->samples().data());
+            }
+            planned.failure = lens.failure;
+            written.numbers.push_back(frame.number);
+            written.frames.push_back(std::move(planned));
+        }
+        written.picture = picture;
+        written.channels = spec.nchannels;
+        written.format = plateFormat;
+        written.colorSpace = kind->parts().front().colour.colorSpace();
+        written.withoutOverscan = withoutOverscan;
+        // The size of the whole clip, whatever --keep-size: the chunks' outputs agree on it.
+        written.canvas
+            = Canvas(bool(options.distortion), false, picture, frames, {}, *lensData, *corrector)
+                  .size();
+        written.clipName = clipName.name;
+        written.clipNameSource = clipName.source;
+        written.clipNameFromPlate = clipName.fromPlate;
+        written.lensData = FileIdentity::of(lensData->path());
+        written.mapping = mappingDescription;
+        // The outputs of the whole clip against every input, here once: a chunk checks its own.
+        prepareOutputs(options, inputFiles, jobsFor(options, frames, written.numbers), false);
+        written.write(options.writePlan);
+        if (!options.quiet)
+        {
+            report.say("lenscorrect: plan of " + std::to_string(written.frames.size())
+                + " frames written to " + options.writePlan + ", output "
+                + sizeText(options.keepSize ? picture : written.canvas));
+        }
+        return succeeded;
+    }
+
+    ExitStatus Run::dryRun(const std::vector<Job>& jobs)
     {
         // Each frame's headers against the first frame's, as a real run reads them.
         for (const Job& job : jobs)
         {
-            if (clip.isMovie())
+            if (spec.get_int_attribute("oiio:Movie") != 0)
             {
                 break;
             }
@@ -194,18 +337,54 @@ namespace
         return listing.complete() && report.failedFrames().empty() ? succeeded : failed;
     }
 
-    /// Reads, corrects and writes the jobs on three threads.
-    ExitStatus Run::process(const InputClip& clip, std::vector<Job>& jobs)
+    std::string Run::whyNotWritten(const Job& job, OutputKind kind, const std::string& path) const
     {
-        std::vector<int> skipped;
-        const std::vector<Job> work = unfinishedJobs(options, jobs, skipped);
+        ExpectedOutput expected;
+        try
+        {
+            expected.provenance = frameStages->provenance(job.lens);
+        }
+        catch (const Failure&)
+        {
+            return "cannot be checked: the frame finds no lens data";
+        }
+        const Size outputSize = options.keepSize ? picture : canvas->size();
+        switch (kind)
+        {
+        case OutputKind::frame:
+            expected.size = outputSize;
+            expected.channels = spec.nchannels;
+            break;
+        case OutputKind::stMap:
+            expected.size = outputSize;
+            expected.channels = 4;
+            break;
+        case OutputKind::gainMap:
+            expected.size = picture;
+            expected.channels = 4;
+            break;
+        }
+        return LensCorrect::whyNotWritten(path, expected);
+    }
 
-        const OIIO::ImageSpec& spec = clip.firstSpec();
+    /// Reads, corrects and writes the jobs on three threads.
+    ExitStatus Run::process(std::vector<Job>& jobs)
+    {
+        frameStages.emplace(options, picture, *canvas, *corrector, *lensData, *kind, plateFormat,
+            clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name);
+        std::vector<int> skipped;
+        std::vector<std::pair<int, std::string>> redone;
+        const std::vector<Job> work = unfinishedJobs(
+            options, jobs,
+            [this](const Job& job, OutputKind kind, const std::string& path)
+            { return whyNotWritten(job, kind, path); },
+            skipped, redone);
+
         const size_t parts = kind->parts().size();
         if (!options.quiet)
         {
             report.say("lenscorrect: " + std::to_string(jobs.size()) + " frame"
-                + (jobs.size() == 1 ? "" : "s") + " of \"" + clip.name() + "\" ("
+                + (jobs.size() == 1 ? "" : "s") + " of \"" + frames.inputName + "\" ("
                 + sizeText(picture) + ", "
                 + (parts > 1 ? std::to_string(parts) + " parts, the first " : std::string())
                 + std::to_string(spec.nchannels) + " channels, " + spec.format.c_str() + ", "
@@ -213,10 +392,20 @@ namespace
                 + sizeText(options.keepSize ? picture : canvas->size())
                 + (skipped.empty() ? ""
                                    : ", " + std::to_string(skipped.size()) + " already written"));
-            for (const std::string& line : MappingListing(jobs, *plate, *lensData).summaryLines())
+            if (plate)
             {
-                report.say("lenscorrect: " + line);
+                for (const std::string& line :
+                    MappingListing(jobs, *plate, *lensData).summaryLines())
+                {
+                    report.say("lenscorrect: " + line);
+                }
             }
+        }
+        // Said even when quiet: a frame someone else left damaged is worth knowing about.
+        for (const auto& [number, reason] : redone)
+        {
+            report.say("lenscorrect: frame " + std::to_string(number) + ": " + reason
+                + "; rendered again");
         }
         report.startProgress(jobs.size(), terminal, options.quiet);
         for (const int number : skipped)
@@ -224,9 +413,7 @@ namespace
             report.progress().frameDone(number, "exists, skipped");
         }
 
-        frameStages.emplace(options, picture, *canvas, *corrector, *lensData, *kind, plateFormat,
-            clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name);
-        PlateReader plates(clip, *kind);
+        PlateReader plates(spec, *kind);
         FramePipeline<Job, Decoded, Rendered> pipeline(queueDepth(picture));
         typename FramePipeline<Job, Decoded, Rendered>::Stages stages;
         stages.keepReading = [&] { return !report.halted() && !stop; };
@@ -316,15 +503,34 @@ namespace
     {
         const auto start = std::chrono::steady_clock::now();
         checkOptions();
-        const InputClip clip(options.input);
-        kind.emplace(options, clip);
+        std::optional<InputClip> clip;
+        if (options.plan.empty())
+        {
+            clip.emplace(options.input);
+            kind.emplace(options, *clip);
+            spec = clip->firstSpec();
+            plateFormat = clip->formatName();
+            frames.inputName = clip->name();
+            frames.frames = clip->frames();
+            inputFiles = clip->files();
+        }
+        else
+        {
+            readPlan();
+        }
         const PicturePlace& place = kind->place();
         picture = place.picture.size;
         FrameGeometry::checkFrameSize(picture, "input frame");
-        withoutOverscan = place.withoutOverscan;
-        plateFormat = clip.formatName();
+        withoutOverscan = plan ? plan->withoutOverscan : place.withoutOverscan;
 
-        identifyClip(clip);
+        if (plan)
+        {
+            identifyPlannedClip();
+        }
+        else
+        {
+            identifyClip(*clip);
+        }
         LensSettings settings = lensSettings(options);
         settings.identity = identity;
         settings.sizeWithoutOverscan = withoutOverscan;
@@ -336,11 +542,34 @@ namespace
             lensData->apply(*corrector, first);
         }
         corrector->checkLensData();
-        mapping.emplace(options, clip, *plate, *lensData);
+        if (plan)
+        {
+            mappingDescription = plan->mapping;
+            for (const PlannedFrame& planned : plan->frames)
+            {
+                frames.lens.emplace(
+                    planned.frame.number, ClipPlan::mapped(planned, lensData->samples()));
+            }
+        }
+        else
+        {
+            const FrameMapping mapping(options, *clip, *plate, *lensData);
+            mappingDescription = mapping.description();
+            mappingRemarks = mapping.remarks();
+            for (const InputFrame& frame : frames.frames)
+            {
+                frames.lens.emplace(frame.number, mapping.frame(frame.number));
+            }
+        }
         if (!options.quiet || options.dryRun)
         {
-            report.say("lenscorrect: " + mapping->description());
-            for (const std::string& remark : mapping->remarks())
+            if (plan)
+            {
+                report.say("lenscorrect: plan " + options.plan + " of "
+                    + std::to_string(plan->numbers.size()) + " frames");
+            }
+            report.say("lenscorrect: " + mappingDescription);
+            for (const std::string& remark : mappingRemarks)
             {
                 report.say("lenscorrect: " + remark);
             }
@@ -355,8 +584,12 @@ namespace
                               "in it"
                                                : ""));
         }
+        if (!options.writePlan.empty())
+        {
+            return writePlan();
+        }
 
-        std::vector<Job> jobs = planJobs(options, clip, *mapping, report);
+        std::vector<Job> jobs = planJobs(options, frames, report);
         if (lensData->samples())
         {
             std::vector<const OpenTrackIoSample*> used;
@@ -374,14 +607,21 @@ namespace
         }
         if (options.dryRun)
         {
-            return dryRun(clip, jobs);
+            return dryRun(jobs);
         }
         checkPartsFit(jobs);
-        prepareOutputs(options, clip, jobs);
-        canvas.emplace(bool(options.distortion), options.keepSize, picture, clip, *mapping, jobs,
-            *lensData, *corrector);
+        prepareOutputs(options, inputFiles, jobs);
+        if (!plan)
+        {
+            canvas.emplace(bool(options.distortion), options.keepSize, picture, frames, jobs,
+                *lensData, *corrector);
+        }
+        else
+        {
+            canvas.emplace(options.distortion && !options.keepSize ? plan->canvas : picture);
+        }
 
-        const ExitStatus status = process(clip, jobs);
+        const ExitStatus status = process(jobs);
         const std::vector<int> failedFrames = report.failedFrames();
         if (!failedFrames.empty())
         {

@@ -7,6 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "lenscorrect/Provenance.h"
+
 namespace LensCorrect
 {
 
@@ -47,8 +49,9 @@ written as a multi-part file, each part with its name, channels and windows; a p
 size, or a deep one, is refused.
 
 Reading, correcting and writing run on three threads at once. Every file is written under a
-temporary name and renamed when complete, so an interrupted run never leaves a half-written
-frame; --skip-existing resumes it. The input is never overwritten.
+temporary name of its own, flushed to disk and renamed when complete, so an interrupted run or a
+crashed host never leaves a half-written frame; --skip-existing resumes it. The input is never
+overwritten.
 )";
 
     const char* const footer = R"(LENS DATA
@@ -96,6 +99,18 @@ MATCHING FRAMES TO LENS DATA, in this order of precedence
   clip's length (clipDurationFrames, where the header gives one), has no lens data; without a
   length the last record applies to every later frame, and the report says so. A record
   labelled after the frame's own timecode is refused.
+
+SPLIT RUNS
+  --skip-existing leaves a frame only when its outputs open as images of the run's size and
+  channels, reach their last row of pixels and (EXR, PNG) name the same lens data record and
+  corrections; others are rendered again, and the run says so for each. --write-plan FILE reads
+  the whole clip once and records every frame's input and lens data record, the clip-wide output
+  size and the inputs' sizes and modification times; it renders nothing. A chunk given --plan
+  FILE with the same options reads only its own frames, and stops when an input or the lens data
+  changed since the plan was written:
+    lenscorrect plate.####.exr ... -o out/plate.####.exr --write-plan clip.plan
+    lenscorrect plate.####.exr ... -o out/plate.####.exr --plan clip.plan --frames 1001-1050 \
+        --skip-existing
 
 EXPORTS
   An ST-map holds, for every output pixel, where the distortion correction takes it from in the
@@ -247,10 +262,10 @@ CommandLine parseCommandLine(
         ->group(lens);
 
     const std::string frames = "Frames and output";
-    app.add_option(
-           "--frames", options.frames, "Only these frames: 1001-1100, 1-99x2, 1001,1005-1010")
-        ->type_name("LIST")
-        ->group(frames);
+    CLI::Option* frameList = app.add_option("--frames", options.frames,
+                                    "Only these frames: 1001-1100, 1-99x2, 1001,1005-1010")
+                                 ->type_name("LIST")
+                                 ->group(frames);
     app.add_option(
            "--colorspace", options.colorSpace, "The input's colour space; default: the file's own")
         ->type_name("NAME")
@@ -259,9 +274,9 @@ CommandLine parseCommandLine(
         ->type_name("TYPE")
         ->check(CLI::IsMember({ "uint8", "uint16", "half", "float" }))
         ->group(frames);
-    app.add_flag("--dry-run", options.dryRun,
-           "List each frame's timecode and lens data record; write nothing")
-        ->group(frames);
+    CLI::Option* dryRun = app.add_flag("--dry-run", options.dryRun,
+                                 "List each frame's timecode and lens data record; write nothing")
+                              ->group(frames);
     app.add_flag("--skip-existing", options.skipExisting,
            "Leave frames whose outputs exist (resume a run)")
         ->group(frames);
@@ -269,6 +284,21 @@ CommandLine parseCommandLine(
            "Go on after a failed frame; list the failures at the end")
         ->group(frames);
     app.add_flag("-q,--quiet", options.quiet, "Report failures only")->group(frames);
+
+    const std::string farm = "Split runs";
+    CLI::Option* writePlan
+        = app.add_option("--write-plan", options.writePlan,
+                 "Record the whole clip for the chunks of a split run; render nothing")
+              ->type_name("FILE")
+              ->excludes(frameList)
+              ->excludes(dryRun)
+              ->group(farm);
+    app.add_option("--plan", options.plan, "Take the clip from a plan: read only this run's frames")
+        ->type_name("FILE")
+        ->excludes(writePlan)
+        ->excludes(dryRun)
+        ->group(farm);
+    app.set_version_flag("--version", toolVersion(), "Print the tool's version");
 
     const std::string exports = "Exports";
     app.add_option("--stmap", options.stMap, "Per frame, an ST-map of the distortion correction")
@@ -293,6 +323,11 @@ CommandLine parseCommandLine(
     catch (const CLI::CallForHelp&)
     {
         out << app.help();
+        return { std::nullopt, 0 };
+    }
+    catch (const CLI::CallForVersion&)
+    {
+        out << toolVersion() << "\n";
         return { std::nullopt, 0 };
     }
     catch (const CLI::ParseError& error)

@@ -91,8 +91,7 @@ Rendered FrameStages::render(Decoded& decoded)
         {
             rendered.gainMap = corrector.gainMap(key);
         }
-        rendered.provenance = { std::filesystem::path(lensData.path()).filename().string(),
-            clipName, record.name, record.timecode, shading, distortion, "frame" };
+        rendered.provenance = provenance(record);
     }
     catch (const Failure& failure)
     {
@@ -104,6 +103,17 @@ Rendered FrameStages::render(Decoded& decoded)
             "The frame could not be corrected.", std::string("Reason: ") + exception.what());
     }
     return rendered;
+}
+
+Provenance FrameStages::provenance(const MappedFrame& lens) const
+{
+    return provenance(lensData.record(lens));
+}
+
+Provenance FrameStages::provenance(const LensRecord& record) const
+{
+    return { std::filesystem::path(lensData.path()).filename().string(), clipName, record.name,
+        record.timecode, shading, distortion, "frame" };
 }
 
 void FrameStages::write(Rendered& rendered)

@@ -55,11 +55,16 @@ public:
     /// Throws Failure.
     void write(Rendered& rendered);
 
+    /// What a frame's outputs record about it; throws Failure when it finds no lens data.
+    Provenance provenance(const MappedFrame& lens) const;
+
     /// The preview frame before and after, once rendered.
     const std::optional<RgbaImage>& previewBefore() const { return before; }
     const std::optional<RgbaImage>& previewAfter() const { return after; }
 
 private:
+    Provenance provenance(const LensRecord& record) const;
+
     const bool keepSize;
     const std::optional<ShadingMode> shading;
     const std::optional<DistortionMode> distortion;

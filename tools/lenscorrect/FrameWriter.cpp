@@ -2,13 +2,9 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "lenscorrect/FrameWriter.h"
 
-#include <atomic>
-#include <cstdio>
 #include <memory>
 
-#include <OpenImageIO/filesystem.h>
-#include <unistd.h>
-
+#include "lenscorrect/DurableFile.h"
 #include "lenscorrect/Failure.h"
 
 namespace LensCorrect
@@ -64,50 +60,6 @@ namespace
         {
             spec.tile_width = spec.tile_height = spec.tile_depth = 0;
         }
-    }
-
-    /// Removes a temporary file unless it was renamed into place.
-    class TemporaryFile
-    {
-    public:
-        explicit TemporaryFile(std::string path)
-            : path(std::move(path))
-        {
-        }
-        ~TemporaryFile()
-        {
-            if (!renamed)
-            {
-                std::remove(path.c_str());
-            }
-        }
-        TemporaryFile(const TemporaryFile&) = delete;
-        TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-        void renameTo(const std::string& destination)
-        {
-            if (std::rename(path.c_str(), destination.c_str()) != 0)
-            {
-                throw notWritten(destination, "the complete file cannot be renamed into place");
-            }
-            renamed = true;
-        }
-
-        const std::string path;
-
-    private:
-        bool renamed = false;
-    };
-
-    std::string temporaryName(const std::string& path)
-    {
-        static std::atomic<unsigned> counter { 0 };
-        const size_t separator = path.rfind('/');
-        const std::string directory
-            = separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
-        const std::string name = path.substr(directory.size());
-        return directory + "." + name + ".partial-" + std::to_string(getpid()) + "-"
-            + std::to_string(counter++);
     }
 
     /// Opens the file with every part's header and writes the parts' pixels, in order.
@@ -206,14 +158,14 @@ OIIO::ImageSpec FrameWriter::mapSpec(const OIIO::ImageSpec& plate, const Window&
 void FrameWriter::write(const std::string& path, const std::vector<ImagePart>& parts)
 {
     auto output = createOutput(path);
-    TemporaryFile temporary(temporaryName(path));
-    const bool written = writeParts(*output, temporary.path, parts);
+    DurableFile file(path);
+    const bool written = writeParts(*output, file.temporaryPath(), parts);
     const bool closed = output->close();
     if (!written || !closed)
     {
         throw notWritten(path, output->geterror());
     }
-    temporary.renameTo(path);
+    file.install();
 }
 
 void FrameWriter::writeFrame(const std::string& path, std::vector<FramePart>& parts,

@@ -16,8 +16,9 @@ namespace LensCorrect
 {
 
 /// Writes the tool's image files. A file is written under a hidden temporary name beside its
-/// destination and renamed into place once complete, so that an interrupted or failed run never
-/// leaves a half-written file under a frame's name.
+/// destination and renamed into place once complete and on disk (DurableFile), so that an
+/// interrupted or failed run, or a crashed host, never leaves a half-written file under a frame's
+/// name.
 namespace FrameWriter
 {
 

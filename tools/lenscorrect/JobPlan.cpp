@@ -29,26 +29,23 @@ namespace
 
 } // namespace
 
-std::vector<Job> planJobs(
-    const Options& options, const InputClip& clip, const FrameMapping& mapping, RunReport& report)
+std::vector<Job> planJobs(const Options& options, const ClipFrames& clip, RunReport& report)
 {
-    std::map<int, const InputFrame*> byNumber;
-    for (const InputFrame& frame : clip.frames())
+    std::set<int> available;
+    for (const InputFrame& frame : clip.frames)
     {
-        byNumber.emplace(frame.number, &frame);
+        available.insert(frame.number);
     }
     std::vector<int> numbers;
     std::vector<int> missing;
     if (options.frames.empty())
     {
-        for (const InputFrame& frame : clip.frames())
+        for (size_t i = 0; i < clip.frames.size(); ++i)
         {
-            numbers.push_back(frame.number);
-        }
-        for (const auto& [first, last] : clip.missingFrames())
-        {
-            for (int64_t number = first; number <= last && missing.size() <= maximumFrameListSize;
-                 ++number)
+            numbers.push_back(clip.frames[i].number);
+            // The gaps between the frames found.
+            for (int64_t number = i ? int64_t(clip.frames[i - 1].number) + 1 : numbers.back();
+                 number < clip.frames[i].number && missing.size() <= maximumFrameListSize; ++number)
             {
                 missing.push_back(int(number));
             }
@@ -58,13 +55,13 @@ std::vector<Job> planJobs(
     {
         for (const int number : parseFrameList(options.frames))
         {
-            (byNumber.count(number) ? numbers : missing).push_back(number);
+            (available.count(number) ? numbers : missing).push_back(number);
         }
     }
     if (!missing.empty())
     {
         const Failure failure("Frames of the input sequence are missing.",
-            "Input: \"" + clip.name() + "\"\nMissing Frames: " + RunReport::rangesText(missing));
+            "Input: \"" + clip.inputName + "\"\nMissing Frames: " + RunReport::rangesText(missing));
         if (!options.keepGoing)
         {
             throw failure;
@@ -72,7 +69,17 @@ std::vector<Job> planJobs(
         report.say("lenscorrect: " + failure.detailed());
         report.addFailed(missing);
     }
+    return jobsFor(options, clip, numbers);
+}
 
+std::vector<Job> jobsFor(
+    const Options& options, const ClipFrames& clip, const std::vector<int>& numbers)
+{
+    std::map<int, const InputFrame*> byNumber;
+    for (const InputFrame& frame : clip.frames)
+    {
+        byNumber.emplace(frame.number, &frame);
+    }
     // One pattern per kind of output; none where that output is not wanted.
     struct Destination
     {
@@ -125,7 +132,7 @@ std::vector<Job> planJobs(
         }
         Job job;
         job.frame = *byNumber.at(number);
-        job.lens = mapping.frame(number);
+        job.lens = clip.lens.at(number);
         job.output = path(destinations[0], number);
         job.stMap = path(destinations[1], number);
         job.gainMap = path(destinations[2], number);
@@ -135,10 +142,11 @@ std::vector<Job> planJobs(
     return jobs;
 }
 
-void prepareOutputs(const Options& options, const InputClip& clip, const std::vector<Job>& jobs)
+void prepareOutputs(const Options& options, const std::vector<std::string>& inputFiles,
+    const std::vector<Job>& jobs, bool createDirectories)
 {
     std::set<std::string> inputs;
-    for (const std::string& file : clip.files())
+    for (const std::string& file : inputFiles)
     {
         inputs.insert(canonical(file));
     }
@@ -176,7 +184,7 @@ void prepareOutputs(const Options& options, const InputClip& clip, const std::ve
         }
     }
     check(options.preview);
-    if (!jobs.empty())
+    if (!jobs.empty() && createDirectories)
     {
         for (const std::string* path :
             { &jobs.front().output, &jobs.front().stMap, &jobs.front().gainMap, &options.preview })
@@ -198,8 +206,9 @@ void prepareOutputs(const Options& options, const InputClip& clip, const std::ve
     }
 }
 
-std::vector<Job> unfinishedJobs(
-    const Options& options, const std::vector<Job>& jobs, std::vector<int>& skipped)
+std::vector<Job> unfinishedJobs(const Options& options, const std::vector<Job>& jobs,
+    const OutputCheck& check, std::vector<int>& skipped,
+    std::vector<std::pair<int, std::string>>& redone)
 {
     std::vector<Job> work;
     for (Job job : jobs)
@@ -209,6 +218,24 @@ std::vector<Job> unfinishedJobs(
         { return path.empty() || fs::is_regular_file(path, ignored); };
         if (options.skipExisting && exists(job.output) && exists(job.stMap) && exists(job.gainMap))
         {
+            // Someone else's copy may have left an empty or short file, or another run's frame.
+            std::string reason;
+            for (const auto& [kind, path] :
+                { std::pair<OutputKind, const std::string*> { OutputKind::frame, &job.output },
+                    { OutputKind::stMap, &job.stMap }, { OutputKind::gainMap, &job.gainMap } })
+            {
+                if (!path->empty() && reason.empty())
+                {
+                    const std::string why = check(job, kind, *path);
+                    reason = why.empty() ? why : "\"" + *path + "\" " + why;
+                }
+            }
+            if (!reason.empty())
+            {
+                redone.emplace_back(job.frame.number, reason);
+                work.push_back(job);
+                continue;
+            }
             skipped.push_back(job.frame.number);
             if (!job.preview)
             {

@@ -58,13 +58,18 @@ PartKind::PartKind(const OIIO::ImageSpec& spec, const std::string& requestedColo
 }
 
 PlateKind::PlateKind(const Options& options, const InputClip& clip)
-    : options(options)
-    , partCount(clip.firstParts().size())
+    : PlateKind(options, clip.firstPath(), clip.firstParts())
 {
-    const std::vector<OIIO::ImageSpec>& parts = clip.firstParts();
+}
+
+PlateKind::PlateKind(
+    const Options& options, const std::string& firstPath, const std::vector<OIIO::ImageSpec>& parts)
+    : options(options)
+    , partCount(parts.size())
+{
     for (size_t index = 0; index < parts.size(); ++index)
     {
-        const PicturePlace place = checkPart(clip.firstPath(), index, parts[index], nullptr);
+        const PicturePlace place = checkPart(firstPath, index, parts[index], nullptr);
         if (index == 0)
         {
             first = place;

@@ -41,6 +41,9 @@ public:
     /// From the clip's first frame. Throws Failure naming the part when a part cannot be
     /// corrected: deep data, a volume, or a picture other than the first part's.
     PlateKind(const Options& options, const InputClip& clip);
+    /// From the parts of one frame's file, for a clip not listed whole (a chunk run from a plan).
+    PlateKind(const Options& options, const std::string& firstPath,
+        const std::vector<OIIO::ImageSpec>& parts);
 
     /// The first frame's first part: the picture every frame is corrected in.
     const PicturePlace& place() const { return first; }

@@ -27,6 +27,12 @@ PlateReader::PlateReader(const InputClip& clip, const PlateKind& kind)
 {
 }
 
+PlateReader::PlateReader(const OIIO::ImageSpec& clipSpec, const PlateKind& kind)
+    : isMovie(clipSpec.get_int_attribute("oiio:Movie") != 0)
+    , kind(kind)
+{
+}
+
 PlateReader::~PlateReader() = default;
 
 Plate PlateReader::read(const InputFrame& frame)

@@ -36,6 +36,9 @@ class PlateReader
 {
 public:
     PlateReader(const InputClip& clip, const PlateKind& kind);
+    /// For a clip known by one frame's header rather than listed whole: a chunk that runs from
+    /// a plan.
+    PlateReader(const OIIO::ImageSpec& clipSpec, const PlateKind& kind);
     ~PlateReader();
     PlateReader(const PlateReader&) = delete;
     PlateReader& operator=(const PlateReader&) = delete;

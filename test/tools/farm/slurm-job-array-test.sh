@@ -2,8 +2,9 @@
 # lenscorrect-slurm end to end on a real single-node Slurm cluster that this script starts: MUNGE,
 # slurmctld and slurmd from Debian's packages, with configuration, key, sockets, state and logs in
 # a temporary directory, ports on 127.0.0.1 only and nothing under /etc changed. A 1080p
-# clip goes through a job array in chunks, and again with the job cancelled mid-run and
-# resubmitted; every output must equal, bit for bit, one lenscorrect run of the whole clip.
+# clip goes through a job array in chunks, again with the job cancelled mid-run and
+# resubmitted, and in part from paths that need quoting; every output must equal, bit for bit,
+# one lenscorrect run of the whole clip.
 # Usage: slurm-job-array-test.sh LENSCORRECT LENS-CORRECT-EXAMPLE LENSCORRECT-SLURM
 set -euo pipefail
 lenscorrect=$1 example=$2 submit=$3
@@ -15,7 +16,7 @@ fail() {
   exit 1
 }
 
-for program in munged mungekey slurmctld slurmd sbatch squeue scancel sinfo; do
+for program in munged mungekey slurmctld slurmd sbatch squeue scancel sinfo scontrol; do
   command -v "$program" > /dev/null \
     || fail "$program is missing: scripts/install-deps.sh installs slurm-wlm and munge"
 done
@@ -193,6 +194,30 @@ while read -r name inode mtime; do
     && [ "$(find "$work/resumed/$name" -printf '%T@')" = "$mtime" ] \
     || fail "resumed/$name was rewritten"
 done <<< "$kept"
+
+# Blanks, quotes, '$', '#' and '%' in the submission directory, the job directory, the plate's
+# path, the output and an sbatch option: each must reach Slurm and the tool as it was given.
+echo "Submitting from, into and with paths that need quoting"
+odd="$work/it's a \"quoted\" \$dir #1 %x"
+mkdir -p "$odd/plate" "$odd/sub mit"
+ln "$work"/clip/clean/chart.*.tif "$odd/plate/"
+# The lens data keeps its name, which every output records.
+cp "$work/clip/A001C001.tlcf" "$odd/"
+comment="a 'b' \"c\" #d \$e"
+job=$(cd "$odd/sub mit" && "$submit" --range "$first-$((first + 3))" --chunk 2 \
+  --job-dir "$odd/job dir" --job-name "lens 'odd' job" --sbatch-option "--comment=$comment" \
+  --lenscorrect "$lenscorrect" -- ../plate/chart.####.tif --correction-file ../A001C001.tlcf \
+  --clip-name A001C001_260614_R1AB.mov --shading remove --distortion undistort \
+  -o "../out 'put' \"here\"/A001C001.####.exr")
+wait_until "job $job did not finish" job_done "$job"
+timeout 20 scontrol show job "$job" | grep -qF "Comment=$comment" \
+  || fail "the sbatch option did not reach Slurm as given: $(timeout 20 scontrol show job "$job")"
+for number in $(seq "$first" $((first + 3))); do
+  cmp -s "$work/reference/A001C001.$number.exr" "$odd/out 'put' \"here\"/A001C001.$number.exr" \
+    || fail "frame $number of the quoted job is missing or differs: $(ls "$odd"/*)"
+done
+logs=$(find "$odd/job dir" -name "lens 'odd' job-${job}_*.log" | wc -l)
+[ "$logs" = 2 ] || fail "the quoted job's task logs are missing: $(ls "$odd/job dir")"
 
 printf 'single process: %d ms; job array of %d tasks on %d CPUs: %d ms; ' "$single" \
   $(((frames + chunk - 1) / chunk)) "$(nproc)" "$array"
