@@ -17,6 +17,7 @@
 #include "lenscorrect/FrameWriter.h"
 #include "lenscorrect/JobPlan.h"
 #include "lenscorrect/MappingListing.h"
+#include "lenscorrect/OpenTrackIoConversion.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
 #include "lenscorrect/PlateIdentity.h"
 #include "lenscorrect/PlateMetadata.h"
@@ -114,8 +115,9 @@ namespace
         {
             // Per-frame samples: the plate's timecodes matter, its clip name does not.
             plate.emplace(clip, std::vector<std::string>());
+            // A camera without a resolution is recorded at the plate's picture.
             lensData = std::make_unique<ClipLensData>(std::make_shared<const OpenTrackIoSamples>(
-                options.openTrackIo, manualRecordingFormat(options)));
+                options.openTrackIo, withoutOverscan.value_or(picture)));
             identity = clipIdentity(options);
             return;
         }
@@ -282,6 +284,13 @@ namespace
         LensSettings settings = lensSettings(options);
         settings.identity = identity;
         settings.sizeWithoutOverscan = withoutOverscan;
+        if (lensData->samples() && settings.manualRecordingFormat)
+        {
+            // The samples' values are spread over the frame, whose corner lies at the same
+            // radius in any recording format the library is told.
+            settings.manualRecordingFormat
+                = OpenTrackIo::inLibraryUnits(*settings.manualRecordingFormat);
+        }
         corrector = std::make_unique<FrameCorrector>(settings, picture);
         if (const OpenTrackIoSamples* samples = lensData->samples())
         {
