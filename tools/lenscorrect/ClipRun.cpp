@@ -116,8 +116,10 @@ namespace
             // Per-frame samples: the plate's timecodes matter, its clip name does not.
             plate.emplace(clip, std::vector<std::string>());
             // A camera without a resolution is recorded at the plate's picture.
-            lensData = std::make_unique<ClipLensData>(std::make_shared<const OpenTrackIoSamples>(
-                options.openTrackIo, withoutOverscan.value_or(picture)));
+            lensData = std::make_unique<ClipLensData>(
+                std::make_shared<const OpenTrackIoSamples>(options.openTrackIo,
+                    SamplePlate { withoutOverscan.value_or(picture),
+                        overscanPercent(picture, withoutOverscan) }));
             identity = clipIdentity(options);
             return;
         }
@@ -286,10 +288,10 @@ namespace
         settings.sizeWithoutOverscan = withoutOverscan;
         if (lensData->samples() && settings.manualRecordingFormat)
         {
-            // The samples' values are spread over the frame, whose corner lies at the same
+            // The samples' values are spread over the plate, whose corner lies at the same
             // radius in any recording format the library is told.
-            settings.manualRecordingFormat
-                = OpenTrackIo::inLibraryUnits(*settings.manualRecordingFormat);
+            settings.manualRecordingFormat = OpenTrackIo::inLibraryUnits(
+                *settings.manualRecordingFormat, overscanPercent(picture, withoutOverscan));
         }
         corrector = std::make_unique<FrameCorrector>(settings, picture);
         if (const OpenTrackIoSamples* samples = lensData->samples())

@@ -181,14 +181,15 @@ namespace
 
 } // namespace
 
-void OpenTrackIo::convertLens(
-    OpenTrackIoSample& sample, const Camera& camera, const std::array<double, 3>& falloff)
+void OpenTrackIo::convertLens(OpenTrackIoSample& sample, const Camera& camera,
+    const std::array<double, 3>& falloff, double plateCorner)
 {
     sample.sensorWidth = camera.width;
-    // The library's radii are spread over the frame: its i-th value is taken at the i-th radius
+    // The library's radii are spread over the plate: its i-th value is taken at the i-th radius
     // times this, in the sample's millimetres.
     const double imageRadius = 0.5 * std::hypot(camera.width, camera.height);
-    sample.radiusScale = imageRadius / cornerRadius;
+    const double frameRadius = imageRadius * plateCorner;
+    sample.radiusScale = frameRadius / cornerRadius;
     std::array<double, 6> shading {};
     std::array<double, 6> radialDistortion {};
     for (size_t i = 0; i < interpolationRadii.size(); ++i)
@@ -200,14 +201,15 @@ void OpenTrackIo::convertLens(
             ? 0.0
             : 1000.0 * (1.0 - sample.distortion.front().undistortedRatio(r));
     }
-    const auto [smallest, where] = smallestFalloff(falloff, imageRadius);
+    const auto [smallest, where] = smallestFalloff(falloff, frameRadius);
     if (!(smallest > 0.0))
     {
         sample.shadingProblem = "Field: lens.exposureFalloff\nFalloff: " + decimal(smallest, 4)
             + " at " + decimal(where, 3)
-            + " mm from the centre\nFrame Corner: " + decimal(imageRadius, 3) + " mm";
+            + " mm from the centre\nFrame Corner: " + decimal(frameRadius, 3) + " mm";
     }
-    sample.frameMetadata = frameJson(camera, cornerRadius, shading, radialDistortion);
+    // The library puts the plate's corner at this radius times the plate's overscan share.
+    sample.frameMetadata = frameJson(camera, cornerRadius / plateCorner, shading, radialDistortion);
     if (sample.frameMetadata.size() > maximumLibraryTextLength)
     {
         throw SampleProblem { "makes lens data longer than the library takes.",
@@ -216,17 +218,18 @@ void OpenTrackIo::convertLens(
 }
 
 RecordingFormatDatabase::RecordingFormat OpenTrackIo::inLibraryUnits(
-    const RecordingFormatDatabase::RecordingFormat& format)
+    const RecordingFormatDatabase::RecordingFormat& format, float overscanPercent)
 {
     if (!(format.imageAreaRadius > 0.0f && std::isfinite(format.imageAreaRadius)))
     {
         return format; // The library refuses it with its own message.
     }
-    const float scale = float(cornerRadius) / format.imageAreaRadius;
+    const float radius = float(cornerRadius / (1.0 + overscanPercent / 100.0));
+    const float scale = radius / format.imageAreaRadius;
     RecordingFormatDatabase::RecordingFormat scaled = format;
     scaled.imageAreaWidth *= scale;
     scaled.imageAreaHeight *= scale;
-    scaled.imageAreaRadius = float(cornerRadius);
+    scaled.imageAreaRadius = radius;
     return scaled;
 }
 

@@ -207,7 +207,7 @@ namespace
         return result;
     }
 
-    OpenTrackIoSample readSample(const pt::ptree& tree, const Camera& camera)
+    OpenTrackIoSample readSample(const pt::ptree& tree, const Camera& camera, float overscan)
     {
         OpenTrackIoSample sample;
         // Optional: a sample without it has no distortion data for its frame.
@@ -248,7 +248,7 @@ namespace
             sample.focalLength = optionalNumber(tree, "lens.focalLength", "lens.focalLength");
         }
         sample.focusDistance = optionalNumber(tree, "lens.focusDistance", "lens.focusDistance");
-        convertLens(sample, camera, falloff);
+        convertLens(sample, camera, falloff, 1.0 + overscan / 100.0);
         return sample;
     }
 
@@ -279,19 +279,20 @@ namespace
 
 } // namespace
 
-OpenTrackIoSamples::OpenTrackIoSamples(const std::string& path, std::optional<Size> plate)
+OpenTrackIoSamples::OpenTrackIoSamples(
+    const std::string& path, const std::optional<SamplePlate>& plate)
     : OpenTrackIoSamples(FromText {}, readWhole(path), path, plate)
 {
 }
 
 OpenTrackIoSamples OpenTrackIoSamples::fromText(
-    std::string text, const std::string& path, std::optional<Size> plate)
+    std::string text, const std::string& path, const std::optional<SamplePlate>& plate)
 {
     return OpenTrackIoSamples(FromText {}, std::move(text), path, plate);
 }
 
 OpenTrackIoSamples::OpenTrackIoSamples(
-    FromText, std::string text, std::string path, std::optional<Size> plate)
+    FromText, std::string text, std::string path, const std::optional<SamplePlate>& plate)
     : filePath(std::move(path))
 {
     if (text.rfind("\xEF\xBB\xBF", 0) == 0)
@@ -323,14 +324,16 @@ OpenTrackIoSamples::OpenTrackIoSamples(
             if (const pt::ptree* block = find(tree, "static"))
             {
                 carryForward(staticState, *block);
-                camera = readCamera(staticState, plate);
+                camera = readCamera(
+                    staticState, plate ? std::optional<Size>(plate->picture) : std::nullopt);
             }
             if (!camera)
             {
                 throw SampleProblem { "comes before any static block.",
                     "Hint: the camera's sensor area comes from a sample's static block" };
             }
-            OpenTrackIoSample sample = readSample(tree, *camera);
+            OpenTrackIoSample sample
+                = readSample(tree, *camera, plate ? plate->overscanPercent : 0.0f);
             sample.where = where;
             sample.origin = "OpenTrackIO sample at " + where + " of \"" + filePath + "\"";
             if (sample.timecode)

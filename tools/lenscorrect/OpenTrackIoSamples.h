@@ -96,8 +96,17 @@ struct OpenTrackIoSample
     double centreX = 0.0; ///< Distortion centre from the image centre, mm, x right.
     double centreY = 0.0; ///< y down.
     double sensorWidth = 0.0; ///< Active sensor area, mm.
-    /// Sample millimetres per unit of the library's radii: the frame's corner lies at 21.4.
+    /// Sample millimetres per unit of the library's radii: the plate's corner lies at 21.4.
     double radiusScale = 1.0;
+};
+
+/// The plate that samples are converted for.
+struct SamplePlate
+{
+    /// Without an overscan margin: the camera's resolution where a sample names none.
+    Size picture;
+    /// How far the plate's corner lies beyond the picture's, in percent of its radius.
+    float overscanPercent = 0.0f;
 };
 
 /// The samples of an OpenTrackIO file: one JSON sample per line (NDJSON, blank lines skipped) or
@@ -106,13 +115,15 @@ struct OpenTrackIoSample
 class OpenTrackIoSamples
 {
 public:
-    /// Reads and converts every sample; throws Failure naming the file and the sample for an
+    /// Reads and converts every sample for `plate` (none: a camera must name its resolution,
+    /// and there is no overscan); throws Failure naming the file and the sample for an
     /// unreadable file, a malformed sample, one before any camera, or a camera whose pixels are
-    /// not square. `plate`: the plate's size, the resolution of a camera that names none.
-    explicit OpenTrackIoSamples(const std::string& path, std::optional<Size> plate = std::nullopt);
+    /// not square.
+    explicit OpenTrackIoSamples(
+        const std::string& path, const std::optional<SamplePlate>& plate = std::nullopt);
     /// The same from the file's text, named `path` in messages.
-    static OpenTrackIoSamples fromText(
-        std::string text, const std::string& path, std::optional<Size> plate = std::nullopt);
+    static OpenTrackIoSamples fromText(std::string text, const std::string& path,
+        const std::optional<SamplePlate>& plate = std::nullopt);
 
     const std::string& path() const { return filePath; }
     const std::vector<OpenTrackIoSample>& samples() const { return all; }
@@ -132,7 +143,8 @@ private:
     struct FromText
     {
     };
-    OpenTrackIoSamples(FromText, std::string text, std::string path, std::optional<Size> plate);
+    OpenTrackIoSamples(
+        FromText, std::string text, std::string path, const std::optional<SamplePlate>& plate);
 
     std::string filePath;
     std::vector<OpenTrackIoSample> all;
