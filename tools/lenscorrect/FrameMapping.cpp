@@ -125,12 +125,12 @@ void FrameMapping::mapByOptions(const Options& options, const InputClip& clip)
                 options.startTimecode };
             continue;
         }
-        takeSample(
+        findSample(
             mapped, timing->atClipFrame(frame.number, uint32_t(clipFrame), options.startTimecode));
     }
 }
 
-void FrameMapping::takeSample(MappedFrame& mapped, FoundSample found)
+void FrameMapping::findSample(MappedFrame& mapped, FoundSample found)
 {
     mapped.sample = found.sample;
     mapped.failure = std::move(found.failure);
@@ -211,7 +211,7 @@ void FrameMapping::mapByTimecode(
         if (samples)
         {
             // The sample at the frame's time, from the plate's rate and the sample's own.
-            takeSample(mapped, timing->atLabel(frame.number, *timecode, facts.dropFrame));
+            findSample(mapped, timing->atLabel(frame.number, *timecode, facts.dropFrame));
             continue;
         }
 

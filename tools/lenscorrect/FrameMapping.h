@@ -36,7 +36,7 @@ private:
     void mapByOptions(const Options& options, const InputClip& clip);
     void mapByTimecode(const Options& options, const InputClip& clip, const PlateMetadata& plate);
     /// The sample a frame takes, or why it has none.
-    static void takeSample(MappedFrame& mapped, FoundSample found);
+    static void findSample(MappedFrame& mapped, FoundSample found);
 
     const OpenTrackIoSamples* samples = nullptr;
     std::optional<OpenTrackIoTiming> timing; ///< With samples: which sample a frame takes.

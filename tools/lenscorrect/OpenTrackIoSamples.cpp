@@ -88,8 +88,9 @@ namespace
             throw SampleProblem { "has no " + resolution + " and no plate to take its size from.",
                 "" };
         }
-        if (!(camera.width > 0.0 && camera.height > 0.0 && std::isfinite(camera.width)
-                && std::isfinite(camera.height) && camera.pixelsWide > 0 && camera.pixelsHigh > 0))
+        if (!(camera.width > 0.0 && camera.height > 0.0
+                && std::isfinite(std::hypot(camera.width, camera.height)) && camera.pixelsWide > 0
+                && camera.pixelsHigh > 0))
         {
             throw SampleProblem { "has no active sensor area in its static block.",
                 "Field: " + dimensions + ", " + resolution };

@@ -659,8 +659,9 @@ TEST_F(OpenTrackIoCorrection, MapsAgreeWithTheStandardsFormulasOverTheWholeFrame
         { "moderate", true, { -0.03, 0.0, 0.0 } },
         { "wide", true, { -0.10, 0.01, 0.01 } },
     };
-    std::printf("| Sensor | Plate | Lens | Model | Undistort: inside / anywhere | on the canvas | "
-                "Distort: inside / anywhere | Shading |\n");
+    std::printf("| Sensor | Plate | Lens | Model | Undistort, px: inside / anywhere | "
+                "On the canvas, px | Distort, px: inside / anywhere | Shading |\n"
+                "|---|---|---|---|---|---|---|---|\n");
     for (const SensorCase& sensor : sensors)
     {
         const double corner = 0.5 * std::hypot(sensor.width, sensor.height);
