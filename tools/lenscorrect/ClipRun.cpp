@@ -19,6 +19,7 @@
 #include "lenscorrect/FrameWriter.h"
 #include "lenscorrect/JobPlan.h"
 #include "lenscorrect/MappingListing.h"
+#include "lenscorrect/OpenTrackIoConversion.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
 #include "lenscorrect/OutputCheck.h"
 #include "lenscorrect/PlateIdentity.h"
@@ -129,8 +130,11 @@ namespace
         {
             // Per-frame samples: the plate's timecodes matter, its clip name does not.
             plate.emplace(clip, std::vector<std::string>());
-            lensData = std::make_unique<ClipLensData>(std::make_shared<const OpenTrackIoSamples>(
-                options.openTrackIo, manualRecordingFormat(options)));
+            // A camera without a resolution is recorded at the plate's picture.
+            lensData = std::make_unique<ClipLensData>(
+                std::make_shared<const OpenTrackIoSamples>(options.openTrackIo,
+                    SamplePlate { withoutOverscan.value_or(picture),
+                        overscanPercent(picture, withoutOverscan) }));
             identity = clipIdentity(options);
             return;
         }
@@ -534,6 +538,13 @@ namespace
         LensSettings settings = lensSettings(options);
         settings.identity = identity;
         settings.sizeWithoutOverscan = withoutOverscan;
+        if (lensData->samples() && settings.manualRecordingFormat)
+        {
+            // The samples' values are spread over the plate, whose corner lies at the same
+            // radius in any recording format the library is told.
+            settings.manualRecordingFormat = OpenTrackIo::inLibraryUnits(
+                *settings.manualRecordingFormat, overscanPercent(picture, withoutOverscan));
+        }
         corrector = std::make_unique<FrameCorrector>(settings, picture);
         if (const OpenTrackIoSamples* samples = lensData->samples())
         {

@@ -64,10 +64,13 @@ overwritten.
   subdirectories. A plate whose EXR data window reaches evenly beyond its display window is an
   overscan plate: the display window is its picture (--size-without-overscan overrides it).
   --opentrackio takes the lens data of every frame from OpenTrackIO samples (one JSON sample
-  per line, or a JSON array of samples): each sample's Brown-Conrady distortion and exposure
-  falloff become the six values of a correction file. What that cannot represent (tangential
-  terms, an off-centre distortion centre, further distortion entries) is reported once with the
-  largest displacement it causes at the frame corner; --strict makes it an error instead.
+  per line, or a JSON array of samples): each frame takes the sample at its own start time,
+  from the plate's rate (--fps, else the files', else the samples') and the sample's own; a
+  samples' rate that is not a whole multiple of the plate's is refused. Each sample's
+  Brown-Conrady distortion and exposure falloff become six values spread over the plate. What
+  that cannot represent (tangential terms, an off-centre distortion centre, further distortion
+  entries) is reported once with the largest displacement it causes at the frame corner;
+  --strict makes it an error instead.
 
 FRAMES
   Sequences are written plate.####.exr (one digit per #), plate.%04d.exr, or as one file of the

@@ -57,6 +57,12 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
                 break;
             }
         }
+        const bool byOption = options.framesPerSecond > 0.0f;
+        timing.emplace(*samples,
+            byOption ? options.framesPerSecond
+                     : plate.frame(clip.frames().front().number).framesPerSecond,
+            byOption ? "from --fps" : "from the files", bool(options.shading),
+            bool(options.distortion));
     }
     else
     {
@@ -79,7 +85,8 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
             + (options.firstFrame ? " by --first-frame" : " by sequence order")
             + (options.startTimecode.empty()
                     ? std::string()
-                    : ", clip frame 0 at --start-timecode " + options.startTimecode);
+                    : ", clip frame 0 at --start-timecode " + options.startTimecode)
+            + (timing ? "; " + timing->description() : "");
     }
     else if (plate.hasTimecode())
     {
@@ -100,7 +107,8 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
         mapByOptions(options, clip, lensData);
         text = "frame " + std::to_string(clip.frames().front().number)
             + " is clip frame 0 by sequence order; the plate carries no timecode; give "
-              "--start-timecode or --first-frame if it is a section of the clip";
+              "--start-timecode or --first-frame if it is a section of the clip"
+            + (timing ? "; " + timing->description() : "");
     }
 }
 
@@ -132,37 +140,15 @@ void FrameMapping::mapByOptions(
             }
             continue;
         }
-        std::optional<Timecode::Timecode> timecode;
-        if (!options.startTimecode.empty())
-        {
-            try
-            {
-                timecode = Timecode::Timecode(options.startTimecode.c_str(), lensRate)
-                    + uint32_t(clipFrame);
-            }
-            catch (const std::exception&)
-            {
-                throw Failure("The start timecode cannot be read at the samples' rate.",
-                    "Start Timecode: \"" + options.startTimecode
-                        + "\"\nFrame Rate: " + rateText(lensRate));
-            }
-        }
-        findSample(mapped, frame.number, size_t(clipFrame), timecode);
+        findSample(
+            mapped, timing->atClipFrame(frame.number, uint32_t(clipFrame), options.startTimecode));
     }
 }
 
-void FrameMapping::findSample(MappedFrame& mapped, int number, size_t position,
-    const std::optional<Timecode::Timecode>& timecode) const
+void FrameMapping::findSample(MappedFrame& mapped, FoundSample found)
 {
-    mapped.sample = timecode ? samples->atTimecode(*timecode) : samples->atPosition(position);
-    if (!mapped.sample)
-    {
-        mapped.failure = Failure("There is no OpenTrackIO sample for the frame.",
-            "Frame: " + std::to_string(number) + "\n"
-                + (timecode ? "Timecode: " + timecode->string(false)
-                            : "Position: " + std::to_string(position))
-                + "\nSamples File: \"" + samples->path() + "\"");
-    }
+    mapped.sample = found.sample;
+    mapped.failure = std::move(found.failure);
 }
 
 void FrameMapping::mapByTimecode(const Options& options, const InputClip& clip,
@@ -243,8 +229,8 @@ void FrameMapping::mapByTimecode(const Options& options, const InputClip& clip,
         previousCount = count;
         if (samples)
         {
-            // Samples are labelled with their own timecodes: the label is looked up as it is.
-            findSample(mapped, frame.number, 0, *timecode);
+            // The sample at the frame's time, from the plate's rate and the sample's own.
+            findSample(mapped, timing->atLabel(frame.number, *timecode, facts.dropFrame));
             continue;
         }
 
@@ -294,8 +280,9 @@ void FrameMapping::mapByTimecode(const Options& options, const InputClip& clip,
             = LensDataKey { timecode->frames, otherRate ? plateRate : 0.0f, second.string(false) };
     }
     text = "each frame finds its lens data by its own timecode ("
-        + plate.frame(clip.frames().front().number).timecodeAttribute + ", " + rateText(shownRate)
-        + " fps " + rateSource + (dropFrameCounted ? ", counted in drop-frame" : "") + ")";
+        + plate.frame(clip.frames().front().number).timecodeAttribute + ", "
+        + (timing ? timing->description() : rateText(shownRate) + " fps " + rateSource)
+        + (dropFrameCounted ? ", counted in drop-frame" : "") + ")";
 }
 
 } // namespace LensCorrect

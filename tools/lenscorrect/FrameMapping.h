@@ -12,6 +12,7 @@
 #include "lenscorrect/Failure.h"
 #include "lenscorrect/InputClip.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
+#include "lenscorrect/OpenTrackIoTiming.h"
 #include "lenscorrect/Options.h"
 #include "lenscorrect/PlateMetadata.h"
 
@@ -38,12 +39,11 @@ private:
     void mapByOptions(const Options& options, const InputClip& clip, ClipLensData& lensData);
     void mapByTimecode(const Options& options, const InputClip& clip, const PlateMetadata& plate,
         ClipLensData& lensData);
-    /// The sample at a position of the file, or at a timecode; a failure naming the frame when
-    /// there is none.
-    void findSample(MappedFrame& mapped, int number, size_t position,
-        const std::optional<Timecode::Timecode>& timecode) const;
+    /// The sample a frame takes, or why it has none.
+    static void findSample(MappedFrame& mapped, FoundSample found);
 
     const OpenTrackIoSamples* samples = nullptr;
+    std::optional<OpenTrackIoTiming> timing; ///< With samples: which sample a frame takes.
     float lensRate = 0.0f; ///< Of the lens data's timecodes; 0 when they have none.
     bool lensDropFrame = false;
     std::string lensPath;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "lenscorrect/CommandLineDataSource.h"
 #include "lenscorrect/OpenTrackIoFields.h"
@@ -136,34 +138,99 @@ double BrownConrady::undistortedRatio(double r) const
     return std::abs(residual) <= 1e-9 * std::abs(r) ? u / r : std::nan("");
 }
 
+namespace
+{
+
+    /// The smallest exposure falloff v(r) = 1 - (a1 r^2 + a2 r^4 + a3 r^6) for r from 0 to
+    /// `corner`, and the radius where it is: a cubic in r^2, so its ends and turning points.
+    std::pair<double, double> smallestFalloff(const std::array<double, 3>& a, double corner)
+    {
+        const auto v = [&a](double t) { return 1.0 - t * (a[0] + t * (a[1] + t * a[2])); };
+        const double end = corner * corner;
+        std::vector<double> candidates = { 0.0, end };
+        // v'(t) = -(a1 + 2 a2 t + 3 a3 t^2)
+        if (a[2] != 0.0)
+        {
+            const double discriminant = a[1] * a[1] - 3.0 * a[0] * a[2];
+            if (discriminant >= 0.0)
+            {
+                const double root = std::sqrt(discriminant);
+                candidates.push_back((-a[1] + root) / (3.0 * a[2]));
+                candidates.push_back((-a[1] - root) / (3.0 * a[2]));
+            }
+        }
+        else if (a[1] != 0.0)
+        {
+            candidates.push_back(-a[0] / (2.0 * a[1]));
+        }
+        std::pair<double, double> smallest { 1.0, 0.0 };
+        for (const double t : candidates)
+        {
+            if (t >= 0.0 && t <= end)
+            {
+                const double value = v(t);
+                // NaN counts as the smallest: a falloff that is no number shades nothing.
+                if (!(value >= smallest.first))
+                {
+                    smallest = { value, std::sqrt(t) };
+                }
+            }
+        }
+        return smallest;
+    }
+
+} // namespace
+
 void OpenTrackIo::convertLens(OpenTrackIoSample& sample, const Camera& camera,
-    const std::array<double, 3>& falloff,
-    const std::optional<RecordingFormatDatabase::RecordingFormat>& recordingFormat)
+    const std::array<double, 3>& falloff, double plateCorner)
 {
     sample.sensorWidth = camera.width;
+    // The library's radii are spread over the plate: its i-th value is taken at the i-th radius
+    // times this, in the sample's millimetres.
     const double imageRadius = 0.5 * std::hypot(camera.width, camera.height);
-    if (recordingFormat && recordingFormat->imageAreaRadius > 0.0f
-        && std::isfinite(recordingFormat->imageAreaRadius)
-        && std::abs(imageRadius / recordingFormat->imageAreaRadius - 1.0) > 1e-6)
-    {
-        sample.radiusScale = imageRadius / recordingFormat->imageAreaRadius;
-    }
+    const double frameRadius = imageRadius * plateCorner;
+    sample.radiusScale = frameRadius / cornerRadius;
     std::array<double, 6> shading {};
     std::array<double, 6> radialDistortion {};
-    const BrownConrady& lens = sample.distortion.front();
     for (size_t i = 0; i < interpolationRadii.size(); ++i)
     {
         const double r = interpolationRadii[i] * sample.radiusScale;
         const double r2 = r * r;
         shading[i] = 100.0 * (1.0 - r2 * (falloff[0] + r2 * (falloff[1] + r2 * falloff[2])));
-        radialDistortion[i] = i == 0 ? 0.0 : 1000.0 * (1.0 - lens.undistortedRatio(r));
+        radialDistortion[i] = i == 0 || sample.distortion.empty()
+            ? 0.0
+            : 1000.0 * (1.0 - sample.distortion.front().undistortedRatio(r));
     }
-    sample.frameMetadata = frameJson(camera, imageRadius, shading, radialDistortion);
+    const auto [smallest, where] = smallestFalloff(falloff, frameRadius);
+    if (!(smallest > 0.0))
+    {
+        sample.shadingProblem = "Field: lens.exposureFalloff\nFalloff: " + decimal(smallest, 4)
+            + " at " + decimal(where, 3)
+            + " mm from the centre\nFrame Corner: " + decimal(frameRadius, 3) + " mm";
+    }
+    // The library puts the plate's corner at this radius times the plate's overscan share.
+    sample.frameMetadata = frameJson(camera, cornerRadius / plateCorner, shading, radialDistortion);
     if (sample.frameMetadata.size() > maximumLibraryTextLength)
     {
         throw SampleProblem { "makes lens data longer than the library takes.",
             "Length: " + std::to_string(sample.frameMetadata.size()) + " characters" };
     }
+}
+
+RecordingFormatDatabase::RecordingFormat OpenTrackIo::inLibraryUnits(
+    const RecordingFormatDatabase::RecordingFormat& format, float overscanPercent)
+{
+    if (!(format.imageAreaRadius > 0.0f && std::isfinite(format.imageAreaRadius)))
+    {
+        return format; // The library refuses it with its own message.
+    }
+    const float radius = float(cornerRadius / (1.0 + overscanPercent / 100.0));
+    const float scale = radius / format.imageAreaRadius;
+    RecordingFormatDatabase::RecordingFormat scaled = format;
+    scaled.imageAreaWidth *= scale;
+    scaled.imageAreaHeight *= scale;
+    scaled.imageAreaRadius = radius;
+    return scaled;
 }
 
 } // namespace LensCorrect

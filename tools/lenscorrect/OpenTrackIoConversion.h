@@ -29,13 +29,22 @@ namespace OpenTrackIo
         std::string model;
     };
 
-    /// Sets the sample's sensor width, radius scale and frame metadata from its first
-    /// `distortion` entry and the exposure falloff a1, a2, a3; `recordingFormat`: a format the
-    /// library is told instead of the camera's, whose radii are scaled to the sample's
-    /// millimetres. Throws SampleProblem where the frame JSON is longer than the library takes.
+    /// The radius (in the library's units) at which the plate's corner lies: the six values
+    /// are spread over the plate, so that the library's curves are never extrapolated on it.
+    constexpr double cornerRadius = 21.4;
+
+    /// Sets the sample's sensor width, radius scale, shading problem and frame metadata from its
+    /// first `distortion` entry (none: no distortion) and the exposure falloff a1, a2, a3. The
+    /// recording format is the camera's active area in units where the plate's corner, at
+    /// `plateCorner` times the active area's, lies at cornerRadius. Throws SampleProblem where
+    /// the frame JSON is longer than the library takes.
     void convertLens(OpenTrackIoSample& sample, const Camera& camera,
-        const std::array<double, 3>& falloff,
-        const std::optional<RecordingFormatDatabase::RecordingFormat>& recordingFormat);
+        const std::array<double, 3>& falloff, double plateCorner);
+
+    /// A recording format the library is told in place of the samples' own, in the same units:
+    /// the same picture, the corner of a plate with `overscanPercent` at cornerRadius.
+    RecordingFormatDatabase::RecordingFormat inLibraryUnits(
+        const RecordingFormatDatabase::RecordingFormat& format, float overscanPercent);
 
 } // namespace OpenTrackIo
 

@@ -4,6 +4,8 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <iomanip>
+#include <locale>
 #include <sstream>
 #include <system_error>
 
@@ -154,6 +156,20 @@ std::vector<const pt::ptree*> OpenTrackIo::elements(const pt::ptree& node, const
 std::string OpenTrackIo::indexed(const std::string& field, size_t index)
 {
     return field + "[" + std::to_string(index) + "]";
+}
+
+std::string OpenTrackIo::decimal(double value, int decimals)
+{
+    std::ostringstream stream;
+    stream.imbue(std::locale::classic());
+    stream << std::fixed << std::setprecision(decimals) << value;
+    std::string text = stream.str();
+    if (text.find('.') != std::string::npos)
+    {
+        text.erase(text.find_last_not_of('0') + 1);
+        text.erase(text.find_last_not_of('.') + 1);
+    }
+    return text;
 }
 
 } // namespace LensCorrect

@@ -50,6 +50,9 @@ namespace OpenTrackIo
     std::vector<const pt::ptree*> elements(const pt::ptree& node, const std::string& field);
     std::string indexed(const std::string& field, size_t index);
 
+    /// `value` with up to `decimals` decimals, trailing zeros left out: "25", "29.97".
+    std::string decimal(double value, int decimals);
+
 } // namespace OpenTrackIo
 
 } // namespace LensCorrect

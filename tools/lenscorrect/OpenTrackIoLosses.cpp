@@ -49,9 +49,12 @@ std::vector<std::string> statedLosses(
     Tally centre { "the distortion centre off the image centre (distortionOffset + "
                    "projectionOffset) is left out" };
     Tally entries { "only the first of several lens.distortion entries is used" };
-    Tally scaled { "radii are scaled to the recording format's image radius" };
     for (const OpenTrackIoSample* sample : used)
     {
+        if (sample->distortion.empty())
+        {
+            continue;
+        }
         const BrownConrady& lens = sample->distortion.front();
         // The frame's corners on the sample's sensor, mm, with the picture spanning its width.
         const double pixelsPerMm = picture.width / sample->sensorWidth;
@@ -97,24 +100,17 @@ std::vector<std::string> statedLosses(
             }
             entries.add(*sample, difference * cornerRadius * pixelsPerMm);
         }
-        if (sample->radiusScale != 1.0)
-        {
-            scaled.add(*sample, sample->radiusScale);
-        }
     }
 
     std::vector<std::string> lines;
-    for (const Tally* tally : { &tangential, &centre, &entries, &scaled })
+    for (const Tally* tally : { &tangential, &centre, &entries })
     {
         if (tally->count == 0)
         {
             continue;
         }
-        const bool isScale = tally == &scaled;
-        const std::string amount = isScale
-            ? "by up to " + fixed(tally->largest, 4)
-            : "up to " + fixed(tally->largest, 2) + " px at the frame corner";
-        if (strict && !isScale)
+        const std::string amount = "up to " + fixed(tally->largest, 2) + " px at the frame corner";
+        if (strict)
         {
             throw Failure(
                 tally->first->origin + " cannot be corrected exactly: " + tally->what + ".",

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <numeric>
 #include <sstream>
 #include <utility>
 
@@ -30,25 +31,85 @@ namespace
 {
 
     constexpr size_t radialTerms = 6;
-    /// Timecode rates closer than this are one rate (23.976 and 24000/1001).
+    /// Rates closer than this to a whole or an NTSC rate are that rate (23.976 is 24000/1001).
     constexpr double rateTolerance = 0.01;
+    /// Beyond this no camera or tracker runs; it bounds the arithmetic of moments.
+    constexpr double fastestRate = 10000.0;
+    /// Sensor millimetres and pixels may differ this much in aspect ratio: rounding of either.
+    constexpr double aspectTolerance = 0.005;
 
-    Camera readCamera(const pt::ptree& block)
+    bool isObject(const pt::ptree& tree) { return !tree.empty() && !tree.front().first.empty(); }
+
+    /// Lays a later static block over the state so far: member by member, so that a block that
+    /// leaves out a group (the camera, say) keeps the earlier one. Lists and values replace.
+    void carryForward(pt::ptree& state, const pt::ptree& block)
+    {
+        if (!isObject(block) || !isObject(state))
+        {
+            state = block;
+            return;
+        }
+        for (const auto& [key, child] : block)
+        {
+            const auto found = state.find(key);
+            if (found == state.not_found())
+            {
+                state.push_back({ key, child });
+            }
+            else
+            {
+                carryForward(state.to_iterator(found)->second, child);
+            }
+        }
+    }
+
+    Camera readCamera(const pt::ptree& block, const std::optional<Size>& plate)
     {
         Camera camera;
         const std::string dimensions = "static.camera.activeSensorPhysicalDimensions";
         const std::string resolution = "static.camera.activeSensorResolution";
         const pt::ptree& size = require(block, "camera.activeSensorPhysicalDimensions", dimensions);
-        const pt::ptree& pixels = require(block, "camera.activeSensorResolution", resolution);
         camera.width = numberAt(size, "width", dimensions);
         camera.height = numberAt(size, "height", dimensions);
-        camera.pixelsWide = wholeAt(pixels, "width", resolution);
-        camera.pixelsHigh = wholeAt(pixels, "height", resolution);
-        if (!(camera.width > 0.0 && camera.height > 0.0 && std::isfinite(camera.width)
-                && std::isfinite(camera.height) && camera.pixelsWide > 0 && camera.pixelsHigh > 0))
+        // Optional: without it the plate is the picture of the whole active area.
+        const pt::ptree* pixels = find(block, "camera.activeSensorResolution");
+        if (pixels)
+        {
+            camera.pixelsWide = wholeAt(*pixels, "width", resolution);
+            camera.pixelsHigh = wholeAt(*pixels, "height", resolution);
+        }
+        else if (plate)
+        {
+            camera.pixelsWide = plate->width;
+            camera.pixelsHigh = plate->height;
+        }
+        else
+        {
+            throw SampleProblem { "has no " + resolution + " and no plate to take its size from.",
+                "" };
+        }
+        if (!(camera.width > 0.0 && camera.height > 0.0
+                && std::isfinite(std::hypot(camera.width, camera.height)) && camera.pixelsWide > 0
+                && camera.pixelsHigh > 0))
         {
             throw SampleProblem { "has no active sensor area in its static block.",
                 "Field: " + dimensions + ", " + resolution };
+        }
+        // One scale serves x and y in the library's model: pixels must be square on the sensor.
+        const double sensorAspect = camera.width / camera.height;
+        const double pixelAspect = double(camera.pixelsWide) / double(camera.pixelsHigh);
+        if (!(std::abs(sensorAspect / pixelAspect - 1.0) <= aspectTolerance))
+        {
+            const std::string sensor
+                = decimal(camera.width, 3) + " x " + decimal(camera.height, 3) + " mm";
+            const std::string picture = std::to_string(camera.pixelsWide) + " x "
+                + std::to_string(camera.pixelsHigh) + " px" + (pixels ? "" : " (the plate's)");
+            throw SampleProblem { "has a sensor of " + sensor + " recorded at " + picture
+                    + ": their aspect ratios differ, so its pixels are not square, which a "
+                      "radial correction cannot represent.",
+                "Sensor: " + sensor + " (" + decimal(sensorAspect, 4)
+                    + ":1)\nResolution: " + picture + " (" + decimal(pixelAspect, 4)
+                    + ":1)\nField: " + dimensions + (pixels ? ", " + resolution : std::string()) };
         }
         camera.make = block.get<std::string>("camera.make", "");
         camera.model = block.get<std::string>("camera.model", "");
@@ -103,7 +164,7 @@ namespace
         const pt::ptree* format = find(*node, "format");
         const pt::ptree& frameRate
             = rate ? *rate : require(format ? *format : *node, "frameRate", field + ".frameRate");
-        OpenTrackIoTimecode result { Timecode::Timecode("00:00:00:00", 0.0f), 0, 1, false, 0 };
+        OpenTrackIoTimecode result { Timecode::Timecode("00:00:00:00", 0.0f), 0, 1, false, 0, {} };
         result.rateNumerator = wholeAt(frameRate, "num", field + ".frameRate");
         result.rateDenominator = wholeAt(frameRate, "denom", field + ".frameRate");
         const std::string dropFrame = node->get<std::string>("dropFrame", "false");
@@ -121,10 +182,14 @@ namespace
         std::snprintf(label, sizeof label, "%02u:%02u:%02u:%02u", hours, minutes, seconds, frames);
         const std::string details = std::string("Timecode: ") + label + "\nFrame Rate: "
             + std::to_string(result.rateNumerator) + "/" + std::to_string(result.rateDenominator);
-        if (result.rateNumerator == 0 || result.rateDenominator == 0)
+        const std::optional<FrameRate> exactRate = result.rateDenominator == 0
+            ? std::nullopt
+            : FrameRate::of(double(result.rateNumerator) / double(result.rateDenominator));
+        if (!exactRate)
         {
             throw SampleProblem { "has no frame rate at timing.timecode.", details };
         }
+        result.rate = *exactRate;
         try
         {
             result.timecode = Timecode::Timecode(
@@ -135,22 +200,26 @@ namespace
             throw SampleProblem { "has an invalid timing.timecode.",
                 details + "\nReason: " + exception.what() };
         }
+        if (!momentOf(result.timecode, result.rate, result.dropFrame))
+        {
+            throw SampleProblem { "has a timing.timecode that its rate does not count.",
+                details + (result.dropFrame ? "\nReason: a label that drop-frame skips" : "") };
+        }
         return result;
     }
 
-    OpenTrackIoSample readSample(const pt::ptree& tree, const Camera& camera,
-        const std::optional<RecordingFormatDatabase::RecordingFormat>& recordingFormat)
+    OpenTrackIoSample readSample(const pt::ptree& tree, const Camera& camera, float overscan)
     {
         OpenTrackIoSample sample;
-        const pt::ptree* distortion = find(tree, "lens.distortion");
-        if (!distortion)
+        // Optional: a sample without it has no distortion data for its frame.
+        if (const pt::ptree* distortion = find(tree, "lens.distortion"))
         {
-            throw SampleProblem { "has no lens.distortion.", "" };
-        }
-        const auto entries = elements(*distortion, "lens.distortion");
-        for (size_t i = 0; i < entries.size(); ++i)
-        {
-            sample.distortion.push_back(readDistortion(*entries[i], indexed("lens.distortion", i)));
+            const auto entries = elements(*distortion, "lens.distortion");
+            for (size_t i = 0; i < entries.size(); ++i)
+            {
+                sample.distortion.push_back(
+                    readDistortion(*entries[i], indexed("lens.distortion", i)));
+            }
         }
 
         std::array<double, 3> falloff {};
@@ -180,7 +249,7 @@ namespace
             sample.focalLength = optionalNumber(tree, "lens.focalLength", "lens.focalLength");
         }
         sample.focusDistance = optionalNumber(tree, "lens.focusDistance", "lens.focusDistance");
-        convertLens(sample, camera, falloff, recordingFormat);
+        convertLens(sample, camera, falloff, 1.0 + overscan / 100.0);
         return sample;
     }
 
@@ -209,20 +278,30 @@ namespace
         return text;
     }
 
-    bool isObject(const pt::ptree& tree) { return !tree.empty() && !tree.front().first.empty(); }
-
 } // namespace
 
-OpenTrackIoSamples::OpenTrackIoSamples(const std::string& path,
-    const std::optional<RecordingFormatDatabase::RecordingFormat>& recordingFormat)
-    : filePath(path)
+OpenTrackIoSamples::OpenTrackIoSamples(
+    const std::string& path, const std::optional<SamplePlate>& plate)
+    : OpenTrackIoSamples(FromText {}, readWhole(path), path, plate)
 {
-    std::string text = readWhole(path);
+}
+
+OpenTrackIoSamples OpenTrackIoSamples::fromText(
+    std::string text, const std::string& path, const std::optional<SamplePlate>& plate)
+{
+    return OpenTrackIoSamples(FromText {}, std::move(text), path, plate);
+}
+
+OpenTrackIoSamples::OpenTrackIoSamples(
+    FromText, std::string text, std::string path, const std::optional<SamplePlate>& plate)
+    : filePath(std::move(path))
+{
     if (text.rfind("\xEF\xBB\xBF", 0) == 0)
     {
         text.erase(0, 3); // A byte order mark that some editors write.
     }
-    const std::string file = "Samples File: \"" + path + "\"";
+    const std::string file = "Samples File: \"" + filePath + "\"";
+    pt::ptree staticState;
     std::optional<Camera> camera;
     const auto add = [&](const std::string& where, const std::function<pt::ptree()>& parse)
     {
@@ -241,22 +320,35 @@ OpenTrackIoSamples::OpenTrackIoSamples(const std::string& path,
             {
                 throw SampleProblem { "is not a JSON object.", "" };
             }
-            // Recorders attach the static block now and then; it holds until the next one.
+            // Recorders attach the static block now and then, often only the groups that
+            // changed; it holds until the next one.
             if (const pt::ptree* block = find(tree, "static"))
             {
-                camera = readCamera(*block);
+                carryForward(staticState, *block);
+                camera = readCamera(
+                    staticState, plate ? std::optional<Size>(plate->picture) : std::nullopt);
             }
             if (!camera)
             {
                 throw SampleProblem { "comes before any static block.",
                     "Hint: the camera's sensor area comes from a sample's static block" };
             }
-            OpenTrackIoSample sample = readSample(tree, *camera, recordingFormat);
+            OpenTrackIoSample sample
+                = readSample(tree, *camera, plate ? plate->overscanPercent : 0.0f);
             sample.where = where;
-            sample.origin = "OpenTrackIO sample at " + where + " of \"" + path + "\"";
+            sample.origin = "OpenTrackIO sample at " + where + " of \"" + filePath + "\"";
             if (sample.timecode)
             {
-                byTimecode.emplace(sample.timecode->timecode.string(false), all.size());
+                if (sample.timecode->subFrame != 0)
+                {
+                    subFrames = true;
+                }
+                else
+                {
+                    byMoment.emplace(*momentOf(sample.timecode->timecode, sample.timecode->rate,
+                                         sample.timecode->dropFrame),
+                        all.size());
+                }
             }
             all.push_back(std::move(sample));
         }
@@ -305,29 +397,101 @@ OpenTrackIoSamples::OpenTrackIoSamples(const std::string& path,
     }
 }
 
-const OpenTrackIoSample* OpenTrackIoSamples::atTimecode(const Timecode::Timecode& timecode) const
+const OpenTrackIoSample* OpenTrackIoSamples::atMoment(const Moment& moment) const
 {
-    const OpenTrackIoSample* found = nullptr;
-    const auto [begin, end] = byTimecode.equal_range(timecode.string(false));
-    for (auto entry = begin; entry != end; ++entry)
-    {
-        const OpenTrackIoSample& sample = all[entry->second];
-        const bool sameRate = timecode.framesPerSecond == 0.0f
-            || std::abs(double(sample.timecode->timecode.framesPerSecond)
-                   - double(timecode.framesPerSecond))
-                <= rateTolerance;
-        if (sameRate && sample.timecode->subFrame == 0)
-        {
-            return &sample;
-        }
-        found = sameRate && !found ? &sample : found;
-    }
-    return found;
+    const auto found = byMoment.find(moment);
+    return found == byMoment.end() ? nullptr : &all[found->second];
 }
 
 const OpenTrackIoSample* OpenTrackIoSamples::atPosition(size_t position) const
 {
     return position < all.size() ? &all[position] : nullptr;
+}
+
+std::optional<Failure> OpenTrackIoSamples::unusable(
+    const OpenTrackIoSample& sample, bool shading, bool distortion)
+{
+    if (distortion && sample.distortion.empty())
+    {
+        return Failure("The OpenTrackIO sample for the frame has no lens.distortion.",
+            "Lens Data: " + sample.origin
+                + "\nHint: a shading correction alone does not need distortion data");
+    }
+    if (shading && !sample.shadingProblem.empty())
+    {
+        return Failure("The OpenTrackIO sample for the frame has an exposure falloff that "
+                       "reaches zero or below inside the frame.",
+            sample.shadingProblem + "\nLens Data: " + sample.origin);
+    }
+    return std::nullopt;
+}
+
+std::optional<FrameRate> FrameRate::of(double framesPerSecond)
+{
+    if (!(framesPerSecond > 0.0 && framesPerSecond <= fastestRate))
+    {
+        return std::nullopt;
+    }
+    const double whole = std::round(framesPerSecond);
+    if (whole >= 1.0 && std::abs(framesPerSecond - whole) <= rateTolerance)
+    {
+        return FrameRate { uint32_t(whole), 1 };
+    }
+    const double ntsc = std::round(framesPerSecond * 1.001);
+    if (ntsc >= 1.0 && std::abs(framesPerSecond - ntsc / 1.001) <= rateTolerance)
+    {
+        return FrameRate { uint32_t(ntsc) * 1000, 1001 };
+    }
+    const uint32_t thousandths = uint32_t(std::round(framesPerSecond * 1000.0));
+    if (thousandths == 0)
+    {
+        return std::nullopt;
+    }
+    const uint32_t divisor = std::gcd(thousandths, 1000u);
+    return FrameRate { thousandths / divisor, 1000 / divisor };
+}
+
+std::string FrameRate::text() const { return decimal(double(numerator) / double(denominator), 3); }
+
+uint32_t FrameRate::labelsPerSecond() const { return (numerator + denominator - 1) / denominator; }
+
+std::optional<uint64_t> labelCount(
+    const Timecode::Timecode& timecode, FrameRate rate, bool dropFrame)
+{
+    const uint64_t perSecond = rate.labelsPerSecond();
+    // Beyond a million hours the products of momentAt could wrap.
+    if (perSecond == 0 || timecode.frames >= perSecond || timecode.minutes >= 60
+        || timecode.seconds >= 60 || timecode.hours >= 1000000)
+    {
+        return std::nullopt;
+    }
+    const uint64_t minutes = uint64_t(timecode.hours) * 60 + timecode.minutes;
+    const uint64_t count = (minutes * 60 + timecode.seconds) * perSecond + timecode.frames;
+    // Drop-frame exists at 29.97 and 59.94: the first 2 (4) labels of every minute but each
+    // tenth are skipped.
+    if (!dropFrame || rate.denominator != 1001 || (perSecond != 30 && perSecond != 60))
+    {
+        return count;
+    }
+    const uint64_t dropped = perSecond / 15;
+    if (timecode.seconds == 0 && timecode.frames < dropped && timecode.minutes % 10 != 0)
+    {
+        return std::nullopt;
+    }
+    return count - dropped * (minutes - minutes / 10);
+}
+
+Moment momentAt(uint64_t count, FrameRate rate)
+{
+    const uint64_t numerator = count * rate.denominator;
+    const uint64_t divisor = std::gcd(numerator, uint64_t(rate.numerator));
+    return { numerator / divisor, rate.numerator / divisor };
+}
+
+std::optional<Moment> momentOf(const Timecode::Timecode& timecode, FrameRate rate, bool dropFrame)
+{
+    const std::optional<uint64_t> count = labelCount(timecode, rate, dropFrame);
+    return count ? std::optional<Moment>(momentAt(*count, rate)) : std::nullopt;
 }
 
 } // namespace LensCorrect
