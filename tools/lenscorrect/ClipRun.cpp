@@ -240,8 +240,10 @@ namespace
     {
         if (!options.openTrackIo.empty())
         {
-            lensData = std::make_unique<ClipLensData>(std::make_shared<const OpenTrackIoSamples>(
-                options.openTrackIo, manualRecordingFormat(options)));
+            lensData = std::make_unique<ClipLensData>(
+                std::make_shared<const OpenTrackIoSamples>(options.openTrackIo,
+                    SamplePlate { withoutOverscan.value_or(picture),
+                        overscanPercent(picture, withoutOverscan) }));
             identity = clipIdentity(options);
             return;
         }
