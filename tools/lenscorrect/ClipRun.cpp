@@ -64,6 +64,7 @@ namespace
 
     private:
         void checkOptions() const;
+        void identifySamples();
         void identifyClip(const InputClip& clip);
         void readPlan();
         void identifyPlannedClip();
@@ -123,6 +124,17 @@ namespace
         }
     }
 
+    /// OpenTrackIO samples as the clip's lens data. A camera without a resolution is recorded at
+    /// the plate's picture.
+    void Run::identifySamples()
+    {
+        lensData = std::make_unique<ClipLensData>(
+            std::make_shared<const OpenTrackIoSamples>(options.openTrackIo,
+                SamplePlate { withoutOverscan.value_or(picture),
+                    overscanPercent(picture, withoutOverscan) }));
+        identity = clipIdentity(options);
+    }
+
     /// Which clip the plate is, from the options and the plate's own metadata, and its lens data.
     void Run::identifyClip(const InputClip& clip)
     {
@@ -130,12 +142,7 @@ namespace
         {
             // Per-frame samples: the plate's timecodes matter, its clip name does not.
             plate.emplace(clip, std::vector<std::string>());
-            // A camera without a resolution is recorded at the plate's picture.
-            lensData = std::make_unique<ClipLensData>(
-                std::make_shared<const OpenTrackIoSamples>(options.openTrackIo,
-                    SamplePlate { withoutOverscan.value_or(picture),
-                        overscanPercent(picture, withoutOverscan) }));
-            identity = clipIdentity(options);
+            identifySamples();
             return;
         }
         CorrectionData::Header named {};
@@ -240,11 +247,7 @@ namespace
     {
         if (!options.openTrackIo.empty())
         {
-            lensData = std::make_unique<ClipLensData>(
-                std::make_shared<const OpenTrackIoSamples>(options.openTrackIo,
-                    SamplePlate { withoutOverscan.value_or(picture),
-                        overscanPercent(picture, withoutOverscan) }));
-            identity = clipIdentity(options);
+            identifySamples();
             return;
         }
         clipName = { plan->clipName, plan->clipNameSource, plan->clipNameFromPlate };
