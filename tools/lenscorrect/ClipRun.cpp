@@ -335,7 +335,7 @@ namespace
             first.sample = &samples->samples().front();
             lensData->apply(*corrector, first);
         }
-        corrector->checkLensData();
+        const std::string inRecording = corrector->checkLensData();
         mapping.emplace(options, clip, *plate, *lensData);
         if (!options.quiet || options.dryRun)
         {
@@ -354,6 +354,10 @@ namespace
                             + " from the display window, each frame's data window at its place "
                               "in it"
                                                : ""));
+            if (!inRecording.empty())
+            {
+                report.say("lenscorrect: " + inRecording);
+            }
         }
 
         std::vector<Job> jobs = planJobs(options, clip, *mapping, report);

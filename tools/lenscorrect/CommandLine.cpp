@@ -7,6 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "lenscorrect/Extraction.h"
+
 namespace LensCorrect
 {
 
@@ -65,6 +67,25 @@ frame; --skip-existing resumes it. The input is never overwritten.
   falloff become the six values of a correction file. What that cannot represent (tangential
   terms, an off-centre distortion centre, further distortion entries) is reported once with the
   largest displacement it causes at the frame corner; --strict makes it an error instead.
+
+EXTRACTIONS AND REFORMATS
+  The lens data describes the camera's whole recorded frame, the optical centre in its middle.
+  A plate that is part of it says which with --extraction WxH[+X+Y][@SCALE]: its picture (the
+  display window, without overscan) as a window of the recording in the recording's pixels,
+  with its top left corner (centred when left out) and its scale in plate pixels per recording
+  pixel (the plate's width over W when left out). A 2.39 extraction of a 1920x1080 recording:
+  --extraction 1920x804; framed higher for headroom: --extraction 1920x804+0+100; a pull with
+  padding: the padded window, or an EXR whose display window is the extraction and whose data
+  window reaches evenly beyond it; a 4448x3096 recording delivered as 3840x2160: --extraction
+  4448x2502; a half-size proxy of an extraction: the extraction (the scale follows). The optical
+  centre stays the recording's centre wherever that falls in the plate, and the result equals
+  the whole recorded frame corrected and cut to the window. A centred window is corrected as a
+  recording format of its own; an off-centre one in the smallest frame centred on the optical
+  centre that covers it. Distortion grows the window evenly on every side as it needs (EXR: the
+  data window over the plate's display window); ST-maps and gain maps are of the window. The
+  report and --dry-run say where the plate lies. A window outside the recording, a scale that
+  does not give the plate's size, and a plate that is neither the recording at another size nor
+  said to be a window of it are refused, naming the sizes.
 
 FRAMES
   Sequences are written plate.####.exr (one digit per #), plate.%04d.exr, or as one file of the
@@ -244,6 +265,22 @@ CommandLine parseCommandLine(
            [&](const std::string& text) { options.sizeWithoutOverscan = readSize(text); },
            "The picture without the plate's overscan margin")
         ->type_name("W:H")
+        ->group(lens);
+    app.add_option_function<std::string>(
+           "--extraction",
+           [&](const std::string& text)
+           {
+               try
+               {
+                   options.extraction = parseExtraction(text);
+               }
+               catch (const std::invalid_argument& error)
+               {
+                   throw CLI::ValidationError(error.what());
+               }
+           },
+           "The plate as a window of the recording, in its pixels")
+        ->type_name("WxH[+X+Y][@S]")
         ->group(lens);
 
     const std::string frames = "Frames and output";
