@@ -276,7 +276,7 @@ CommandLine parseCommandLine(
                }
                catch (const std::invalid_argument& error)
                {
-                   throw CLI::ValidationError(error.what());
+                   throw CLI::ValidationError("--extraction", error.what());
                }
            },
            "The plate as a window of the recording, in its pixels")

@@ -171,24 +171,36 @@ CameraWindow cameraWindow(const Extraction& extraction, Size picture,
     window.centreShiftX = window.centreX2 / 2.0 - centreX;
     window.centreShiftY = window.centreY2 / 2.0 - centreY;
 
+    const BufferPlace covering = window.bufferAround(0, 0, {});
+    window.buffer = covering.size;
+    window.offset = covering.offset;
+    return window;
+}
+
+BufferPlace CameraWindow::bufferAround(int64_t shiftX2, int64_t shiftY2, Size margin) const
+{
     // In half pixels: the buffer's middle is the centre, so its size has the centre's parity,
-    // and it reaches as far on either side of the centre as the farther edge of the picture.
-    const auto cover = [](int64_t centre2, uint32_t extent, uint32_t& buffer, uint32_t& offset)
+    // and it reaches as far on either side of the centre as the farther edge of what it covers.
+    const auto cover
+        = [](int64_t centre2, uint32_t extent, uint32_t margin, uint32_t& size, uint32_t& offset)
     {
-        const int64_t size = std::max(centre2, 2 * int64_t(extent) - centre2);
-        if (size > int64_t(UINT32_MAX))
+        const int64_t twice
+            = std::max(centre2, 2 * int64_t(extent) - centre2) + 2 * int64_t(margin);
+        if (twice > int64_t(UINT32_MAX))
         {
             throw Failure("The extraction lies too far from the optical centre to be corrected.",
-                "Buffer Size: " + std::to_string(size) + " px");
+                "Buffer Size: " + std::to_string(twice) + " px");
         }
-        buffer = uint32_t(size);
-        offset = uint32_t((size - centre2) / 2);
+        size = uint32_t(twice);
+        offset = uint32_t((twice - centre2) / 2);
     };
-    cover(window.centreX2, picture.width, window.buffer.width, window.offset.width);
-    cover(window.centreY2, picture.height, window.buffer.height, window.offset.height);
+    BufferPlace place;
+    cover(centreX2 + shiftX2, picture.width, margin.width, place.size.width, place.offset.width);
+    cover(
+        centreY2 + shiftY2, picture.height, margin.height, place.size.height, place.offset.height);
     FrameGeometry::checkFrameSize(
-        window.buffer, "buffer centred on the optical centre that the extraction needs");
-    return window;
+        place.size, "buffer centred on the optical centre that the extraction needs");
+    return place;
 }
 
 std::string CameraWindow::description() const

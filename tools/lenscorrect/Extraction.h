@@ -30,6 +30,13 @@ Extraction parseExtraction(const std::string& text);
 /// The form parseExtraction reads.
 std::string extractionText(const Extraction& extraction);
 
+/// A buffer around the picture and the picture's top left corner in it.
+struct BufferPlace
+{
+    Size size;
+    Size offset;
+};
+
 /// Where the plate's picture lies in the camera's frame, against a recording format of
 /// `recording` pixels. The optical centre is the recording's centre, wherever that falls in the
 /// plate. The library puts it in the middle of the buffer it is given, so the plate is corrected
@@ -64,6 +71,10 @@ struct CameraWindow
     Size offset;
 
     bool centred() const { return buffer == picture; }
+    /// The smallest buffer centred on the optical centre moved by `shiftX2`, `shiftY2` half
+    /// pixels that covers the picture grown by `margin` on every side. Throws Failure when it
+    /// would be larger than the tool handles.
+    BufferPlace bufferAround(int64_t shiftX2, int64_t shiftY2, Size margin) const;
     /// One line for the run's report.
     std::string description() const;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -323,10 +324,7 @@ RecordingFormat FrameCorrector::windowFormat(const LensDataKey& frame, Size buff
     std::optional<CorrectionData::Frame> record;
     if (pass != Pass::shading)
     {
-        prepare(frame, full, false, false, true);
-        Size library = full;
-        check(core.frameSize(library.width, library.height));
-        fullBuffer = FrameGeometry::renderSize(full, library);
+        fullBuffer = fullFrameRenderSize(frame);
         if (pass == Pass::shadingAfterDistortion && fullBuffer != full)
         {
             Core::FrameData enlarged {};
@@ -364,22 +362,49 @@ RecordingFormat FrameCorrector::windowFormat(const LensDataKey& frame, Size buff
         own.imageAreaRadius
             = distortedRadiusFor(own.imageAreaRadius, frameData(frame, buffer), format, *record);
     }
+    fprintf(stderr,
+        "DEBUG pass %d buffer %ux%u full %ux%u fullBuffer %ux%u radius %.9g mmpp %.9g own %.9g\n",
+        int(pass), buffer.width, buffer.height, full.width, full.height, fullBuffer.width,
+        fullBuffer.height, radius, millimetresPerPixel, own.imageAreaRadius);
     return own;
 }
 
-Size FrameCorrector::enlargedBuffer(const LensDataKey& frame)
+Size FrameCorrector::fullFrameRenderSize(const LensDataKey& frame)
 {
     RecordingFormat format;
-    const Size buffer = cameraWindow(frame, format).buffer;
-    // Asked as the whole recording's size is: the buffer at the recorded picture's scale.
-    const RecordingFormat own = windowFormat(frame, buffer, Pass::shading);
-    prepare(frame, buffer, false, false, true, own);
-    Size library = buffer;
+    const Size full = cameraWindow(frame, format).fullFrame;
+    prepare(frame, full, false, false, true);
+    Size library = full;
     check(core.frameSize(library.width, library.height));
-    Size enlarged = FrameGeometry::renderSize(buffer, library);
-    enlarged.width += (enlarged.width - buffer.width) % 2;
-    enlarged.height += (enlarged.height - buffer.height) % 2;
-    return enlarged;
+    return FrameGeometry::renderSize(full, library);
+}
+
+BufferPlace FrameCorrector::distortionBuffer(const LensDataKey& frame, Size margin)
+{
+    RecordingFormat format;
+    const Size full = cameraWindow(frame, format).fullFrame;
+    const Size rendered = fullFrameRenderSize(frame);
+    // The whole frame's picture lies at the truncated half of the growth: an odd growth puts
+    // the buffer's middle, where the kernel has its centre, half a pixel beyond the optical
+    // centre, and the window follows it there to match.
+    return cameraWindow(frame, format)
+        .bufferAround(
+            (rendered.width - full.width) % 2, (rendered.height - full.height) % 2, margin);
+}
+
+Size FrameCorrector::windowMargin(Size renderSize) const
+{
+    if (renderSize.width < picture.width || renderSize.height < picture.height
+        || (renderSize.width - picture.width) % 2 != 0
+        || (renderSize.height - picture.height) % 2 != 0)
+    {
+        throw Failure("The frame size does not fit the extraction's corrected window.",
+            "Frame: " + std::to_string(renderSize.width) + "x" + std::to_string(renderSize.height)
+                + " px\nPicture: " + std::to_string(picture.width) + "x"
+                + std::to_string(picture.height)
+                + " px\nHint: a distorted window grows evenly on every side");
+    }
+    return { (renderSize.width - picture.width) / 2, (renderSize.height - picture.height) / 2 };
 }
 
 Size FrameCorrector::renderSize(const LensDataKey& frame)
@@ -387,14 +412,20 @@ Size FrameCorrector::renderSize(const LensDataKey& frame)
     if (settings.extraction)
     {
         RecordingFormat format;
-        const Size buffer = cameraWindow(frame, format).buffer;
+        cameraWindow(frame, format);
         if (!settings.distortion)
         {
             return picture;
         }
-        const Size enlarged = enlargedBuffer(frame);
-        const Size size { picture.width + (enlarged.width - buffer.width),
-            picture.height + (enlarged.height - buffer.height) };
+        // Asked as the whole recording's size is: the buffer at the recorded picture's scale.
+        const Size buffer = distortionBuffer(frame, {}).size;
+        prepare(frame, buffer, false, false, true, windowFormat(frame, buffer, Pass::shading));
+        Size library = buffer;
+        check(core.frameSize(library.width, library.height));
+        // Grown evenly on every side, so that the picture stays in the middle.
+        const Size grown = FrameGeometry::renderSize(buffer, library);
+        const Size size { picture.width + (grown.width - buffer.width + 1) / 2 * 2,
+            picture.height + (grown.height - buffer.height + 1) / 2 * 2 };
         FrameGeometry::checkFrameSize(size, "enlarged frame that the distortion correction needs");
         return size;
     }
@@ -490,88 +521,69 @@ RgbaImage FrameCorrector::renderWindow(
     return output == &result ? std::move(result) : std::move(*output);
 }
 
-FrameCorrector::WindowLayout FrameCorrector::windowLayout(const LensDataKey& frame, Size renderSize)
-{
-    RecordingFormat format;
-    const CameraWindow& place = cameraWindow(frame, format);
-    if (renderSize.width < picture.width || renderSize.height < picture.height
-        || (renderSize.width - picture.width) % 2 != 0
-        || (renderSize.height - picture.height) % 2 != 0)
-    {
-        throw Failure("The frame size does not fit the extraction's corrected window.",
-            "Frame: " + std::to_string(renderSize.width) + "x" + std::to_string(renderSize.height)
-                + " px\nPicture: " + std::to_string(picture.width) + "x"
-                + std::to_string(picture.height)
-                + " px\nHint: a distorted window grows evenly on every side");
-    }
-    const Size margin { (renderSize.width - picture.width) / 2,
-        (renderSize.height - picture.height) / 2 };
-    WindowLayout layout;
-    layout.buffer = place.buffer;
-    layout.offset = place.offset;
-    layout.centred = place.centred();
-    layout.enlarged
-        = { place.buffer.width + 2 * margin.width, place.buffer.height + 2 * margin.height };
-    layout.inEnlarged = { place.offset.width + margin.width, place.offset.height + margin.height };
-    layout.margin = margin;
-    return layout;
-}
-
 RgbaImage FrameCorrector::correctWindow(
     const LensDataKey& frame, Size renderSize, const float* pixels)
 {
-    const WindowLayout layout = windowLayout(frame, renderSize);
-    // The part of a buffer-sized result that the frame returns: the picture in the middle.
-    const auto cut = [&](RgbaImage corrected)
-    {
-        return corrected.size == renderSize ? std::move(corrected)
-                                            : placedCopy(corrected, renderSize, layout.offset);
-    };
+    RecordingFormat format;
+    const CameraWindow& place = cameraWindow(frame, format);
+    const Size covering = place.buffer;
+    const Size offset = place.offset;
+    const bool centred = place.centred();
     const auto shaded = [&]
     {
-        return layout.centred
+        return centred
             ? renderWindow(frame, picture, pixels, Pass::shading)
-            : renderWindow(frame, layout.buffer,
-                placedCopy(pixels, picture, layout.buffer, layout.offset).pixels.data(),
-                Pass::shading);
+            : renderWindow(frame, covering,
+                placedCopy(pixels, picture, covering, offset).pixels.data(), Pass::shading);
     };
     if (!settings.distortion)
     {
-        return cut(shaded());
+        RgbaImage corrected = shaded();
+        return centred ? corrected : placedCopy(corrected, picture, offset);
     }
+    const Size margin = windowMargin(renderSize);
+    const BufferPlace buffer = distortionBuffer(frame, margin);
+    // The frame: the part of the buffer with the picture in its middle.
+    const auto cut = [&](RgbaImage corrected)
+    {
+        return corrected.size == renderSize
+            ? std::move(corrected)
+            : placedCopy(corrected, renderSize,
+                { buffer.offset.width - margin.width, buffer.offset.height - margin.height });
+    };
+    // The picture's pixels at their place in the buffer, read in place where they fill it.
+    RgbaImage placed;
+    const auto input = [&](const float* image) -> const float*
+    {
+        if (buffer.size == picture)
+        {
+            return image;
+        }
+        placed = placedCopy(image, picture, buffer.size, buffer.offset);
+        return placed.pixels.data();
+    };
     // Both corrections as for the whole recording: the shading at the recorded picture's
     // scale before the distortion is removed, or on the distorted frame after it is added.
     if (*settings.distortion == DistortionMode::undistort)
     {
-        RgbaImage input;
-        const float* source = pixels;
-        if (settings.shading)
+        if (!settings.shading)
         {
-            input = shaded();
-            source = input.pixels.data();
+            return cut(renderWindow(frame, buffer.size, input(pixels), Pass::undistortion));
         }
-        const Size sourceSize = settings.shading && !layout.centred ? layout.buffer : picture;
-        const Size at = sourceSize == picture ? layout.inEnlarged : layout.margin;
-        if (sourceSize != layout.enlarged)
+        RgbaImage picturePart = shaded();
+        if (!centred)
         {
-            input = placedCopy(source, sourceSize, layout.enlarged, at);
-            source = input.pixels.data();
+            picturePart = placedCopy(picturePart, picture, offset);
         }
-        return cut(renderWindow(frame, layout.enlarged, source, Pass::undistortion));
+        return cut(
+            renderWindow(frame, buffer.size, input(picturePart.pixels.data()), Pass::undistortion));
     }
-    RgbaImage placed;
-    const float* source = pixels;
-    if (layout.enlarged != picture)
-    {
-        placed = placedCopy(pixels, picture, layout.enlarged, layout.inEnlarged);
-        source = placed.pixels.data();
-    }
-    RgbaImage corrected = renderWindow(frame, layout.enlarged, source, Pass::distortion);
+    RgbaImage corrected = renderWindow(frame, buffer.size, input(pixels), Pass::distortion);
     if (settings.shading)
     {
         // The placed copy is free again: the shaded frame goes there.
         corrected = renderWindow(
-            frame, layout.enlarged, corrected.pixels.data(), Pass::shadingAfterDistortion, &placed);
+            frame, buffer.size, corrected.pixels.data(), Pass::shadingAfterDistortion, &placed);
     }
     return cut(std::move(corrected));
 }
@@ -594,14 +606,16 @@ RgbaImage FrameCorrector::stMap(const LensDataKey& frame, Size renderSize)
     RgbaImage map;
     if (settings.extraction)
     {
-        const WindowLayout layout = windowLayout(frame, renderSize);
-        const RgbaImage input = placedCopy(ramp, layout.enlarged, layout.inEnlarged);
-        map = renderWindow(frame, layout.enlarged, input.pixels.data(),
+        const Size margin = windowMargin(renderSize);
+        const BufferPlace buffer = distortionBuffer(frame, margin);
+        const RgbaImage input = placedCopy(ramp, buffer.size, buffer.offset);
+        map = renderWindow(frame, buffer.size, input.pixels.data(),
             *settings.distortion == DistortionMode::undistort ? Pass::undistortion
                                                               : Pass::distortion);
         if (map.size != renderSize)
         {
-            map = placedCopy(map, renderSize, layout.offset);
+            map = placedCopy(map, renderSize,
+                { buffer.offset.width - margin.width, buffer.offset.height - margin.height });
         }
     }
     else
@@ -628,12 +642,13 @@ RgbaImage FrameCorrector::gainMap(const LensDataKey& frame)
 {
     if (settings.extraction)
     {
-        const WindowLayout layout = windowLayout(frame, picture);
-        const RecordingFormat format = windowFormat(frame, layout.buffer, Pass::shading);
-        RgbaImage map(layout.buffer, RgbaImage::Uninitialised {});
-        prepare(frame, layout.buffer, true, true, false, format);
+        RecordingFormat format;
+        const CameraWindow place = cameraWindow(frame, format);
+        const RecordingFormat own = windowFormat(frame, place.buffer, Pass::shading);
+        RgbaImage map(place.buffer, RgbaImage::Uninitialised {});
+        prepare(frame, place.buffer, true, true, false, own);
         check(core.render(nullptr, map.pixels.data(), map.bytes()));
-        return layout.centred ? map : placedCopy(map, picture, layout.offset);
+        return place.centred() ? map : placedCopy(map, picture, place.offset);
     }
     RgbaImage map(picture, RgbaImage::Uninitialised {});
     prepare(frame, picture, true, true, false);

@@ -154,21 +154,17 @@ private:
     /// of the same call over the whole recording at the plate's scale.
     RecordingFormatDatabase::RecordingFormat windowFormat(
         const LensDataKey& frame, Size buffer, Pass pass);
-    /// The window's buffer as the distortion enlarges it: each side grown evenly, so the
-    /// optical centre stays in its middle.
-    Size enlargedBuffer(const LensDataKey& frame);
-    /// Where a window's frame of `renderSize` lies in the buffers it is corrected in.
-    struct WindowLayout
-    {
-        Size buffer; ///< Centred on the optical centre, covering the picture.
-        Size offset; ///< The picture's top left corner in `buffer`.
-        bool centred = false; ///< The buffer is the picture.
-        Size enlarged; ///< `buffer` grown by the frame's margin on every side.
-        Size inEnlarged; ///< The picture's top left corner in `enlarged`.
-        Size margin; ///< The picture's top left corner in the frame.
-    };
-    /// Throws Failure for a size that renderSize does not give.
-    WindowLayout windowLayout(const LensDataKey& frame, Size renderSize);
+    /// The whole recording at the plate's scale in the buffer the distortion renders it in,
+    /// as a plate of its own would be.
+    Size fullFrameRenderSize(const LensDataKey& frame);
+    /// The buffer a distortion pass of a frame with `margin` around the picture renders in. It
+    /// is centred where the whole recording's distortion has its centre: the optical centre,
+    /// or half a pixel beyond it where that buffer grows by an odd number of pixels and holds
+    /// the recording half a pixel off its middle.
+    BufferPlace distortionBuffer(const LensDataKey& frame, Size margin);
+    /// The margin around the picture in a frame of `renderSize`; throws Failure for a size that
+    /// renderSize does not give.
+    Size windowMargin(Size renderSize) const;
     /// One library call with the window's format over `input` (of `buffer`'s size).
     RgbaImage renderWindow(const LensDataKey& frame, Size buffer, const float* input, Pass pass,
         RgbaImage* output = nullptr);
