@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -362,10 +361,6 @@ RecordingFormat FrameCorrector::windowFormat(const LensDataKey& frame, Size buff
         own.imageAreaRadius
             = distortedRadiusFor(own.imageAreaRadius, frameData(frame, buffer), format, *record);
     }
-    fprintf(stderr,
-        "DEBUG pass %d buffer %ux%u full %ux%u fullBuffer %ux%u radius %.9g mmpp %.9g own %.9g\n",
-        int(pass), buffer.width, buffer.height, full.width, full.height, fullBuffer.width,
-        fullBuffer.height, radius, millimetresPerPixel, own.imageAreaRadius);
     return own;
 }
 
