@@ -3,6 +3,7 @@
 #include "lenscorrect/FrameCorrector.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -69,7 +70,10 @@ namespace
         { return a[0] + h * (a[1] + h * (a[2] + h * (a[3] + h * (a[4] + h * a[5])))); };
         const auto slope = [&](double h)
         { return a[1] + h * (2 * a[2] + h * (3 * a[3] + h * (4 * a[4] + h * 5 * a[5]))); };
-        double radius = double(target) * format.imageAreaRadius / start.imageRadius;
+        // From the radius that scales like the recording's, then Newton's steps in double.
+        double radius = start.imageRadius > 0.0f
+            ? double(target) * format.imageAreaRadius / start.imageRadius
+            : double(target);
         for (int step = 0; step < 60 && std::isfinite(radius); ++step)
         {
             const double change = (map(radius) - target) / slope(radius);
@@ -85,7 +89,8 @@ namespace
         float bestError = std::isfinite(best) && best > 0.0f ? error(best) : HUGE_VALF;
         for (const float towards : { HUGE_VALF, 0.0f })
         {
-            for (float candidate = best, step = 0; step < 4; ++step)
+            float candidate = best;
+            for (int step = 0; step < 4; ++step)
             {
                 candidate = std::nextafter(candidate, towards);
                 const float candidateError = candidate > 0.0f ? error(candidate) : HUGE_VALF;

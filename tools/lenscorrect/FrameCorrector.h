@@ -84,7 +84,8 @@ public:
 
     /// The buffer a frame is rendered in: the picture's size for shading, the library's
     /// enlarged size (never smaller than the picture) for distortion. With both corrections the
-    /// distortion decides, since shading keeps the size.
+    /// distortion decides, since shading keeps the size. An extraction's grows by the same on
+    /// opposite sides, as far as the distortion of the buffer it is corrected in needs.
     Size renderSize(const LensDataKey& frame);
     Size renderSize(uint32_t clipFrame) { return renderSize(key(clipFrame)); }
 
