@@ -40,7 +40,7 @@ in that order, and adding both after removing both gives the plate back. The siz
 the distortion correction asks for.
 
 An EXR's display window is the picture the lens data describes, with the optical centre in its
-middle. A data window inside it (a crop, a render's bounding box) is corrected at its place in
+middle, or the window of the recording that --extraction names. A data window inside it (a crop, a render's bounding box) is corrected at its place in
 the display window, the rest counting as empty: shading keeps the data window, distortion writes
 the whole enlarged frame. A data window reaching evenly beyond the display window on every side
 is overscan; one lying partly outside it is refused. Every part of a multi-part EXR (stereo
