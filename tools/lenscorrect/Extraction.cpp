@@ -152,9 +152,15 @@ CameraWindow cameraWindow(const Extraction& extraction, Size picture,
                 + " px\nHint: " + syntax + "; " + suggestion);
     }
 
-    window.fullFrame = { uint32_t(std::max(1LL, std::llround(recording.width * window.scale))),
-        uint32_t(std::max(1LL, std::llround(recording.height * window.scale))) };
-    FrameGeometry::checkFrameSize(window.fullFrame, "recording at the plate's scale");
+    // Only measured, never rendered: it may be larger than the frames the tool renders.
+    const double fullWidth = std::max(1.0, std::round(recording.width * window.scale));
+    const double fullHeight = std::max(1.0, std::round(recording.height * window.scale));
+    if (fullWidth > UINT32_MAX || fullHeight > UINT32_MAX)
+    {
+        throw Failure("The recording at the plate's scale is larger than a frame can be.",
+            "Recording: " + sizeText(recording) + "\nScale: " + number(window.scale));
+    }
+    window.fullFrame = { uint32_t(fullWidth), uint32_t(fullHeight) };
 
     // The optical centre in the plate without overscan, then in the picture around it. A
     // centred window has it in its middle, exactly, whatever the scale's rounding.
