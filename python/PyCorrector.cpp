@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -77,7 +78,7 @@ namespace
         const std::optional<std::string>& distortion, const Path& correctionFile, const Path& clip,
         const std::optional<std::string>& clipName, double fps, const std::string& startTimecode,
         const Pair& sensorSize, const Pair& resolution, std::optional<double> imageDiameter,
-        const Pair& sizeWithoutOverscan)
+        const Pair& sizeWithoutOverscan, const std::optional<std::string>& extraction)
     {
         LensCorrect::Options options;
         options.shading = mode("shading", shading, "remove", LensCorrect::ShadingMode::remove,
@@ -124,6 +125,17 @@ namespace
             options.imageDiameter = float(*imageDiameter);
         }
         options.sizeWithoutOverscan = size("size_without_overscan", sizeWithoutOverscan);
+        if (extraction)
+        {
+            try
+            {
+                options.extraction = LensCorrect::parseExtraction(*extraction);
+            }
+            catch (const std::invalid_argument& error)
+            {
+                throw py::value_error(std::string("extraction ") + error.what());
+            }
+        }
         return std::make_unique<Corrector>(options);
     }
 
@@ -157,7 +169,9 @@ or 'distort'), correction_file (a .tlcf; without it the file is searched for aro
 clip (the clip's original file), clip_name (the clip file name the correction file must carry),
 fps (the clip's rate; 0: no conversion), start_timecode (timecode of frame 0: look frames up by
 timecode), sensor_size (mm), resolution (px) and image_diameter (mm) for a manual recording
-format, size_without_overscan (px) for an overscan plate.
+format, size_without_overscan (px) for an overscan plate, extraction for a plate that is a window
+of the recording ('1920x804', '3000x1250+240+400', '4448x2502@0.8633': the tool's --extraction;
+results are of the window, the picture centred in them).
 
 Frames are the clip's frame numbers, 0 being its first frame; as in the tool, a frame before the
 first record or at or beyond the clip's length (clipDurationFrames) has no lens data. Images are float32 arrays of shape
@@ -169,7 +183,7 @@ library or of the tool's rules raise Error.)")
             py::arg("clip") = py::none(), py::arg("clip_name") = py::none(), py::arg("fps") = 0.0,
             py::arg("start_timecode") = "", py::arg("sensor_size") = py::none(),
             py::arg("resolution") = py::none(), py::arg("image_diameter") = py::none(),
-            py::arg("size_without_overscan") = py::none())
+            py::arg("size_without_overscan") = py::none(), py::arg("extraction") = py::none())
         .def(
             "frame_size",
             [](Corrector& corrector, int64_t frame, int64_t width, int64_t height)

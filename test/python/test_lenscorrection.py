@@ -177,6 +177,11 @@ BAD_CALLS = {
     "clip name as a path": (lambda c, lens: lc.Corrector(
         shading="remove", correction_file=lens, clip_name="../elsewhere/X").correct(0, PLATE),
         lc.Error, "a clip name must be a name"),
+    "extraction that is no window": (lambda c, lens: corrector(
+        lens, shading="remove", extraction="1920x"), ValueError, "extraction .*WIDTHxHEIGHT"),
+    "extraction beyond the recording": (lambda c, lens: corrector(
+        lens, shading="remove", extraction="960x540+1000+0").correct(0, PLATE[:54, :96].copy()),
+        lc.Error, "does not lie inside the recording"),
     "overscan beyond the plate": (lambda c, lens: corrector(
         lens, distortion="undistort", size_without_overscan=(200, 100)).frame_size(
         0, WIDTH, HEIGHT), lc.Error, "without overscan is larger than the plate"),
@@ -204,6 +209,27 @@ def test_both_corrections_equal_the_two_in_the_recorded_pictures_order(lens_file
     else:
         expected = shading_alone.correct(2, distortion_alone.correct(2, PLATE))
     assert_bitwise_equal(both, expected)
+
+
+@requires_opencl
+def test_an_extraction_is_the_whole_frame_corrected_and_cut(lens_file):
+    # The 1920x1080 recording at a tenth is PLATE; the window 1200x500+300+100 is its part at
+    # (30, 10), off the optical centre.
+    whole = corrector(lens_file, shading="remove", distortion="undistort")
+    window = corrector(lens_file, shading="remove", distortion="undistort",
+                       extraction="1200x500+300+100")
+    plate = np.ascontiguousarray(PLATE[10:60, 30:150])
+    expected = whole.correct(1, PLATE)
+    corrected = window.correct(1, plate)
+    assert window.frame_size(1, 120, 50) == corrected.shape[1::-1]
+    # Plate coordinates in either frame, the picture centred in both; away from the plate's edge.
+    top, left = (corrected.shape[0] - 50) // 2, (corrected.shape[1] - 120) // 2
+    whole_top, whole_left = (expected.shape[0] - HEIGHT) // 2, (expected.shape[1] - WIDTH) // 2
+    inset = 6
+    inside = corrected[top + inset:top + 50 - inset, left + inset:left + 120 - inset]
+    cut = expected[whole_top + 10 + inset:whole_top + 60 - inset,
+                   whole_left + 30 + inset:whole_left + 150 - inset]
+    assert np.abs(inside - cut).max() < 2e-5
 
 
 @requires_opencl

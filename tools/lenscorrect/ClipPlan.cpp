@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 
 #include "lenscorrect/DurableFile.h"
+#include "lenscorrect/Extraction.h"
 #include "lenscorrect/FrameList.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
 
@@ -220,6 +221,7 @@ std::map<std::string, std::string> ClipPlan::settingsOf(const Options& options)
     put("--image-diameter", options.imageDiameter ? numberText(*options.imageDiameter) : "");
     put("--size-without-overscan",
         options.sizeWithoutOverscan ? sizeText(*options.sizeWithoutOverscan) : "");
+    put("--extraction", options.extraction ? extractionText(*options.extraction) : "");
     put("--colorspace", options.colorSpace);
     put("--data-type", options.dataType);
     put("--stmap", options.stMap);

@@ -557,7 +557,7 @@ namespace
             first.sample = &samples->samples().front();
             lensData->apply(*corrector, first);
         }
-        corrector->checkLensData();
+        const std::string inRecording = corrector->checkLensData();
         if (plan)
         {
             mappingDescription = plan->mapping;
@@ -599,6 +599,10 @@ namespace
                             + " from the display window, each frame's data window at its place "
                               "in it"
                                                : ""));
+            if (!inRecording.empty())
+            {
+                report.say("lenscorrect: " + inRecording);
+            }
         }
         if (!options.writePlan.empty())
         {

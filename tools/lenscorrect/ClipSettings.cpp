@@ -100,6 +100,7 @@ LensSettings lensSettings(const Options& options)
     settings.framesPerSecond = options.framesPerSecond;
     settings.startTimecode = options.startTimecode;
     settings.sizeWithoutOverscan = options.sizeWithoutOverscan;
+    settings.extraction = options.extraction;
     return settings;
 }
 

@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "lenscorrect/Extraction.h"
 #include "lenscorrect/Provenance.h"
 
 namespace LensCorrect
@@ -40,7 +41,7 @@ in that order, and adding both after removing both gives the plate back. The siz
 the distortion correction asks for.
 
 An EXR's display window is the picture the lens data describes, with the optical centre in its
-middle. A data window inside it (a crop, a render's bounding box) is corrected at its place in
+middle, or the window of the recording that --extraction names. A data window inside it (a crop, a render's bounding box) is corrected at its place in
 the display window, the rest counting as empty: shading keeps the data window, distortion writes
 the whole enlarged frame. A data window reaching evenly beyond the display window on every side
 is overscan; one lying partly outside it is refused. Every part of a multi-part EXR (stereo
@@ -71,6 +72,25 @@ overwritten.
   that cannot represent (tangential terms, an off-centre distortion centre, further distortion
   entries) is reported once with the largest displacement it causes at the frame corner;
   --strict makes it an error instead.
+
+EXTRACTIONS AND REFORMATS
+  The lens data describes the camera's whole recorded frame, the optical centre in its middle.
+  A plate that is part of it says which with --extraction WxH[+X+Y][@SCALE]: its picture (the
+  display window, without overscan) as a window of the recording in the recording's pixels,
+  with its top left corner (centred when left out) and its scale in plate pixels per recording
+  pixel (the plate's width over W when left out). A 2.39 extraction of a 1920x1080 recording:
+  --extraction 1920x804; framed higher for headroom: --extraction 1920x804+0+100; a pull with
+  padding: the padded window, or an EXR whose display window is the extraction and whose data
+  window reaches evenly beyond it; a 4448x3096 recording delivered as 3840x2160: --extraction
+  4448x2502; a half-size proxy of an extraction: the extraction (the scale follows). The optical
+  centre stays the recording's centre wherever that falls in the plate, and the result equals
+  the whole recorded frame corrected and cut to the window. A centred window is corrected as a
+  recording format of its own; an off-centre one in the smallest frame centred on the optical
+  centre that covers it. Distortion grows the window evenly on every side as it needs (EXR: the
+  data window over the plate's display window); ST-maps and gain maps are of the window. The
+  report and --dry-run say where the plate lies. A window outside the recording, a scale that
+  does not give the plate's size, and a plate that is neither the recording at another size nor
+  said to be a window of it are refused, naming the sizes.
 
 FRAMES
   Sequences are written plate.####.exr (one digit per #), plate.%04d.exr, or as one file of the
@@ -262,6 +282,22 @@ CommandLine parseCommandLine(
            [&](const std::string& text) { options.sizeWithoutOverscan = readSize(text); },
            "The picture without the plate's overscan margin")
         ->type_name("W:H")
+        ->group(lens);
+    app.add_option_function<std::string>(
+           "--extraction",
+           [&](const std::string& text)
+           {
+               try
+               {
+                   options.extraction = parseExtraction(text);
+               }
+               catch (const std::invalid_argument& error)
+               {
+                   throw CLI::ValidationError("--extraction", error.what());
+               }
+           },
+           "The plate as a window of the recording, in its pixels")
+        ->type_name("WxH[+X+Y][@S]")
         ->group(lens);
 
     const std::string frames = "Frames and output";

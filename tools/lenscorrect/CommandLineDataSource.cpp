@@ -82,6 +82,11 @@ bool CommandLineDataSource::frameData(Core::FrameData& frameData) const
 bool CommandLineDataSource::recordingFormat(
     RecordingFormatDatabase::RecordingFormat& recordingFormat) const
 {
+    if (request->recordingFormat)
+    {
+        recordingFormat = *request->recordingFormat;
+        return true;
+    }
     if (!manualRecordingFormat)
     {
         return false;

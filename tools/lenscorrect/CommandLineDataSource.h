@@ -33,6 +33,9 @@ struct FrameRequest
     Core::FrameData frame {};
     /// The frame's own lens data as the library's frame JSON; empty: the clip's correction file.
     std::string frameMetadata;
+    /// The recording format of this call in place of the clip's: a buffer around a window of the
+    /// recording, as a format of its own.
+    std::optional<RecordingFormatDatabase::RecordingFormat> recordingFormat;
 };
 
 /// The longest text the library takes from a data source: it asks with buffers of 4096

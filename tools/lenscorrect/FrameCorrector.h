@@ -9,6 +9,7 @@
 
 #include "Core/Core.h"
 #include "lenscorrect/CommandLineDataSource.h"
+#include "lenscorrect/Extraction.h"
 #include "lenscorrect/FrameGeometry.h"
 #include "lenscorrect/LensDataKey.h"
 #include "lenscorrect/RgbaImage.h"
@@ -42,11 +43,21 @@ struct LensSettings
     std::string startTimecode;
     /// The picture without its overscan margin, when the plate has one.
     std::optional<Size> sizeWithoutOverscan;
+    /// The picture (without overscan) as a window of the recording; none: the whole recording.
+    std::optional<Extraction> extraction;
 };
+
+class LensRecordLookup;
 
 /// Drives one Core::Core for the frames of one clip, all of the picture's size, in linear
 /// light. Every failure of the library is
 /// thrown as a Failure carrying the library's two texts. Not thread-safe: one thread renders.
+///
+/// A picture that is a window of the recording (an extraction) is corrected as the part of the
+/// camera's frame it is: in the smallest buffer centred on the optical centre that covers it,
+/// told the millimetres per pixel with which the library corrects the whole recording at the
+/// plate's scale, so that the result equals that correction cut to the window. Outside, the
+/// picture still lies centred in every frame this class returns.
 class FrameCorrector
 {
 public:
@@ -64,12 +75,17 @@ public:
     void setFrameMetadata(std::string json, std::string origin = std::string());
 
     /// Reads and checks the clip's lens data once (correction file found, readable, belonging to
-    /// the clip) and returns the recording format it implies.
-    RecordingFormatDatabase::RecordingFormat checkLensData();
+    /// the clip) and the plate against the recording format it implies, or the manual one: an
+    /// extraction must lie inside the recording at a scale that gives the picture's size, and a
+    /// plate without one must be the recording at another size (throws Failure naming the sizes
+    /// and --extraction). Returns where the plate lies in the camera's frame for the report;
+    /// empty without an extraction.
+    std::string checkLensData();
 
     /// The buffer a frame is rendered in: the picture's size for shading, the library's
     /// enlarged size (never smaller than the picture) for distortion. With both corrections the
-    /// distortion decides, since shading keeps the size.
+    /// distortion decides, since shading keeps the size. An extraction's grows by the same on
+    /// opposite sides, as far as the distortion of the buffer it is corrected in needs.
     Size renderSize(const LensDataKey& frame);
     Size renderSize(uint32_t clipFrame) { return renderSize(key(clipFrame)); }
 
@@ -112,8 +128,48 @@ public:
     }
 
 private:
-    void prepare(
-        const LensDataKey& frame, Size bufferSize, bool shading, bool shadingMap, bool distortion);
+    /// The one correction of a library call over a window's buffer, as the call over the whole
+    /// recording at the plate's scale that it stands for makes it. `shading` is also the scale at
+    /// which the distortion's size is asked for.
+    enum class Pass
+    {
+        shading,
+        shadingAfterDistortion,
+        undistortion,
+        distortion,
+    };
+
+    /// `format`: for an extraction, the recording format the library is told for this call.
+    void prepare(const LensDataKey& frame, Size bufferSize, bool shading, bool shadingMap,
+        bool distortion,
+        const std::optional<RecordingFormatDatabase::RecordingFormat>& format = std::nullopt);
+    Core::FrameData frameData(const LensDataKey& frame, Size bufferSize) const;
+    /// The recording format the library takes for the frame: the manual one, else the lens
+    /// data's.
+    RecordingFormatDatabase::RecordingFormat recordingFormat(const LensDataKey& frame);
+    /// The extraction against the frame's recording format, which goes to `format` (worked out
+    /// again when that changes).
+    const CameraWindow& cameraWindow(
+        const LensDataKey& frame, RecordingFormatDatabase::RecordingFormat& format);
+    /// The format that makes a call of `pass` over `buffer` render at the millimetres per pixel
+    /// of the same call over the whole recording at the plate's scale.
+    RecordingFormatDatabase::RecordingFormat windowFormat(
+        const LensDataKey& frame, Size buffer, Pass pass);
+    /// The whole recording at the plate's scale in the buffer the distortion renders it in,
+    /// as a plate of its own would be.
+    Size fullFrameRenderSize(const LensDataKey& frame);
+    /// The buffer a distortion pass of a frame with `margin` around the picture renders in. It
+    /// is centred where the whole recording's distortion has its centre: the optical centre,
+    /// or half a pixel beyond it where that buffer grows by an odd number of pixels and holds
+    /// the recording half a pixel off its middle.
+    BufferPlace distortionBuffer(const LensDataKey& frame, Size margin);
+    /// The margin around the picture in a frame of `renderSize`; throws Failure for a size that
+    /// renderSize does not give.
+    Size windowMargin(Size renderSize) const;
+    /// One library call with the window's format over `input` (of `buffer`'s size).
+    RgbaImage renderWindow(const LensDataKey& frame, Size buffer, const float* input, Pass pass,
+        RgbaImage* output = nullptr);
+    RgbaImage correctWindow(const LensDataKey& frame, Size renderSize, const float* picture);
     void check(bool succeeded) const;
     /// One library call over a buffer of `bufferSize` with the corrections named; into
     /// `output` when it has that size, else into a new image.
@@ -126,6 +182,8 @@ private:
     const std::shared_ptr<FrameRequest> request;
     std::string metadataOrigin;
     Core::Core core;
+    std::optional<CameraWindow> window;
+    std::unique_ptr<LensRecordLookup> records;
 };
 
 } // namespace LensCorrect

@@ -32,6 +32,8 @@ struct Options
     std::optional<Size> resolution;
     std::optional<float> imageDiameter; ///< mm
     std::optional<Size> sizeWithoutOverscan;
+    /// The plate's picture as a window of the recording.
+    std::optional<Extraction> extraction;
 
     std::string frames; ///< Frame list; empty: every frame of the input.
     std::string colorSpace; ///< Empty: the file's own.

@@ -116,6 +116,18 @@ PicturePlace picturePlace(const Options& options, const OIIO::ImageSpec& spec)
     {
         return place;
     }
+    if (options.extraction)
+    {
+        // The display window's place in the recording is stated, so the margins may take any
+        // shape; equal ones keep it in the middle of the picture, where it is looked for.
+        if (left != right || top != bottom)
+        {
+            throw Failure("The plate's overscan is not even around its picture.",
+                windows + "\nHint: with --extraction the margins must be equal on opposite sides");
+        }
+        place.withoutOverscan = display.size;
+        return place;
+    }
     // The library finds the optical centre in the middle of the frame and checks the frame's
     // aspect ratio against the recording format's, to a pixel.
     const long long expectedHeight

@@ -40,7 +40,8 @@ void checkClipNameAgainstCorrectionFile(const ClipName& clipName,
 /// --size-without-overscan when given, else the display window. Throws Failure when the data
 /// window lies partly outside the display window, or its overscan margins are not even around
 /// the display window or do not keep its aspect ratio, which the library's checks could not
-/// take.
+/// take. With an extraction the display window's place is stated: the margins must be equal on
+/// opposite sides, of any aspect ratio.
 PicturePlace picturePlace(const Options& options, const OIIO::ImageSpec& spec);
 
 } // namespace LensCorrect

@@ -7,7 +7,9 @@
 // into linear float RGBA, the library's render, and encoding the result. With the overlap the
 // tool's time per frame should come close to the slowest stage, not to their sum. Every figure
 // also comes as x_memcpy, the ratio to a one-thread memcpy of the frame's float RGBA buffer into
-// a warm, preallocated buffer, timed in the same process.
+// a warm, preallocated buffer, timed in the same process. RenderWindow compares the render of
+// plates that are a window of the recording (a centred 2.39 extraction, an off-centre one) with
+// a whole plate of about the same pixel count.
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -18,8 +20,10 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -196,6 +200,40 @@ void render(benchmark::State& state, const Format& format, Size size)
     report(state, seconds, frames, size);
 }
 
+/// The render of a frame whose plate is a window of the 1920x1080 recording (at twice its
+/// scale), beside a whole plate of about the same pixel count: a centred window should cost
+/// within 1.1 times the whole plate, as a recording format of its own; an off-centre one renders
+/// the smallest buffer centred on the optical centre that covers it.
+void renderWindow(benchmark::State& state, Size plate, std::optional<Extraction> extraction)
+{
+    LensSettings settings = lensSettings();
+    settings.extraction = extraction;
+    FrameCorrector corrector(settings, plate);
+    RgbaImage picture(plate);
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+    {
+        const size_t pixel = i / 4;
+        picture.pixels[i] = 0.5f
+            + 0.4f * std::sin(0.05f * float(pixel % plate.width) + float(i % 4))
+                * std::cos(0.03f * float(pixel / plate.width));
+    }
+    corrector.checkLensData();
+    double seconds = 0.0;
+    size_t frames = 0;
+    for (auto _ : state)
+    {
+        const uint32_t clipFrame = uint32_t(frames % frameCount);
+        const auto start = Clock::now();
+        const Size renderSize = corrector.renderSize(clipFrame);
+        RgbaImage corrected = corrector.correct(clipFrame, renderSize, picture);
+        benchmark::DoNotOptimize(corrected.pixels.data());
+        seconds += std::chrono::duration<double>(Clock::now() - start).count();
+        ++frames;
+    }
+    report(state, seconds, frames, plate);
+    state.counters["megapixels"] = double(plate.pixels()) / 1e6;
+}
+
 void encode(benchmark::State& state, const Format& format, Size size)
 {
     Stages stages(format, size);
@@ -282,6 +320,22 @@ const bool registered = []
         benchmark::RegisterBenchmark((std::string("Render/shading+distortion/") + sizeName).c_str(),
             render, formats[1], size)
             ->Iterations(large ? 3 : 8)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    // 3840x1608 (a 2.39 extraction) and 3312x1863 (16:9) hold about the same pixels.
+    const std::tuple<const char*, Size, std::optional<Extraction>> windows[] = {
+        { "whole", { 3312, 1863 }, std::nullopt },
+        { "centred-2.39", { 3840, 1608 },
+            Extraction { { 1920, 804 }, std::nullopt, std::nullopt } },
+        { "off-centre", { 3000, 1250 },
+            Extraction { { 1500, 625 }, std::pair<uint32_t, uint32_t>(120, 200), std::nullopt } },
+    };
+    for (const auto& [name, plate, extraction] : windows)
+    {
+        benchmark::RegisterBenchmark(
+            (std::string("RenderWindow/") + name).c_str(), renderWindow, plate, extraction)
+            ->Iterations(3)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
