@@ -165,7 +165,8 @@ std::string FramePattern::printfPattern() const
     std::string field;
     if (hasField)
     {
-        field = fieldPadding > 1 ? "%0" + std::to_string(fieldPadding) + "d" : "%d";
+        // "%01d" rather than "%d": the sequence scan parses only the padded form.
+        field = "%0" + std::to_string(std::max(fieldPadding, 1)) + "d";
     }
     return escapePercent(directory + prefix) + field + escapePercent(suffix);
 }

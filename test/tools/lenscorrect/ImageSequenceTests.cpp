@@ -73,6 +73,15 @@ TEST(FramePattern, ScanFindsTheFilesThePatternWouldWrite)
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0].first, 1);
     EXPECT_EQ(files[1], std::make_pair(3, directory.path() + "/p.0003.exr"));
+
+    // A frame number of one digit stands for unpadded numbers of any length.
+    directory.writeFile("u0.exr", "");
+    directory.writeFile("u12.exr", "");
+    const auto unpadded = FramePattern::sequenceOfFile(directory.path() + "/u0.exr");
+    ASSERT_TRUE(unpadded);
+    const auto numbers = unpadded->first.scan();
+    ASSERT_EQ(numbers.size(), 2u);
+    EXPECT_EQ(numbers[1], std::make_pair(12, directory.path() + "/u12.exr"));
 }
 
 TEST(FrameList, ReadsOpenImageIONotation)
