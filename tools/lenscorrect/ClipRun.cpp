@@ -75,6 +75,7 @@ namespace
         /// Each frame's headers against the first frame's, as a real run reads them: the frames
         /// that would fail, with why.
         std::map<int, Failure> checkHeaders(const std::vector<Job>& jobs) const;
+        /// The lens data and the rates, for the document, once the lens data has been read.
         void describeLensData();
         /// The frame mapping document's frames: every job's, with its record, status and corner
         /// values, and the frames the sequence lacks. Says each refusal of the lens data.
@@ -378,21 +379,11 @@ namespace
 
     void Run::describeLensData()
     {
-        documentRun.samples = lensData->samples() != nullptr;
         documentRun.lensDataPath = lensData->path();
         documentRun.clipName = clipName.name;
         documentRun.clipNameSource = clipName.source;
-        if (!options.openTrackIo.empty())
+        if (options.openTrackIo.empty() && options.correctionFile.empty())
         {
-            documentRun.lensDataFoundBy = "--opentrackio";
-        }
-        else if (!options.correctionFile.empty())
-        {
-            documentRun.lensDataFoundBy = "--correction-file";
-        }
-        else
-        {
-            documentRun.lensDataFoundBy = "search around the clip";
             documentRun.clipFile = identity.clipFilePath;
         }
         if (const OpenTrackIoSamples* samples = lensData->samples())
@@ -685,6 +676,10 @@ namespace
         documentRun.shading = options.shading;
         documentRun.distortion = options.distortion;
         documentRun.keepSize = options.keepSize;
+        documentRun.samples = !options.openTrackIo.empty();
+        documentRun.lensDataFoundBy = !options.openTrackIo.empty() ? "--opentrackio"
+            : !options.correctionFile.empty()                      ? "--correction-file"
+                                                                   : "search around the clip";
         std::optional<Failure> failure;
         try
         {

@@ -285,12 +285,11 @@ CommandLine parseCommandLine(
     CLI::Option* dryRun = app.add_flag("--dry-run", options.dryRun,
                                  "List each frame's timecode and lens data record; write nothing")
                               ->group(frames);
-    CLI::Option* json
-        = app.add_option("--json", options.json,
-                 "Write the frame mapping as JSON to FILE; without FILE (or -) to standard output")
-              ->type_name("[FILE]")
-              ->expected(0, 1)
-              ->group(frames);
+    CLI::Option* json = app.add_option("--json", options.json,
+                               "Write the frame mapping as JSON to FILE (none or -: stdout)")
+                            ->type_name("[FILE]")
+                            ->expected(0, 1)
+                            ->group(frames);
     app.add_flag("--skip-existing", options.skipExisting,
            "Leave frames whose outputs exist (resume a run)")
         ->group(frames);

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "lenscorrect/MappingDocument.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -167,18 +169,17 @@ namespace
 std::string mappingDocument(const MappingRun& run, const std::vector<MappingFrame>& frames,
     const std::optional<Failure>& runFailure)
 {
+    const auto count = [&](MappingStatus status)
+    {
+        return std::count_if(frames.begin(), frames.end(),
+            [&](const MappingFrame& frame) { return frame.status == status; });
+    };
     Json summary;
     summary["frames"] = frames.size();
-    for (const MappingStatus status : { MappingStatus::found, MappingStatus::noLensData,
-             MappingStatus::refused, MappingStatus::missing })
-    {
-        size_t count = 0;
-        for (const MappingFrame& frame : frames)
-        {
-            count += frame.status == status ? 1 : 0;
-        }
-        summary[statusName(status)] = count;
-    }
+    summary["found"] = count(MappingStatus::found);
+    summary["noLensData"] = count(MappingStatus::noLensData);
+    summary["refused"] = count(MappingStatus::refused);
+    summary["missing"] = count(MappingStatus::missing);
     Json list = Json::array();
     for (const MappingFrame& frame : frames)
     {
@@ -189,7 +190,8 @@ std::string mappingDocument(const MappingRun& run, const std::vector<MappingFram
     document["version"] = mappingDocumentVersion;
     document["tool"] = toolVersion();
     // What a pipeline asks first: every frame will be corrected as this run stands.
-    document["ready"] = !runFailure && !frames.empty() && summary["found"] == frames.size();
+    document["ready"]
+        = !runFailure && !frames.empty() && size_t(count(MappingStatus::found)) == frames.size();
     document["failure"] = failure(runFailure);
     document["run"] = runObject(run);
     document["summary"] = summary;
