@@ -430,6 +430,20 @@ namespace
             frame.number = entry.job->frame.number;
             frame.file = entry.job->frame.path;
             frame.timecode = entry.facts->timecode;
+            // A frame the run cannot read or take as one of the plate's is refused, whatever
+            // its record.
+            const auto header = headerFailures.find(frame.number);
+            if (header != headerFailures.end())
+            {
+                frame.status = MappingStatus::refused;
+                frame.failure = header->second;
+                if (entry.found)
+                {
+                    frame.record = entry.record;
+                }
+                documented.push_back(std::move(frame));
+                continue;
+            }
             if (!entry.found)
             {
                 frame.status = entry.refused ? MappingStatus::refused : MappingStatus::noLensData;
@@ -438,12 +452,10 @@ namespace
                 continue;
             }
             frame.record = entry.record;
-            const auto header = headerFailures.find(frame.number);
-            if (header != headerFailures.end() || entry.job->lens.failure)
+            if (entry.job->lens.failure)
             {
                 frame.status = MappingStatus::refused;
-                frame.failure
-                    = header != headerFailures.end() ? header->second : *entry.job->lens.failure;
+                frame.failure = entry.job->lens.failure;
                 documented.push_back(std::move(frame));
                 continue;
             }
