@@ -91,10 +91,11 @@ MATCHING FRAMES TO LENS DATA, in this order of precedence
      plate against non-drop lens data or the reverse, are errors.
   3. Sequence order, a stated guess: the first frame is the clip's frame 0.
   The first line of the report says which decided; --dry-run lists every frame's file,
-  timecode, lens data record and its timecode, and writes nothing (status 1 when a frame finds
-  no lens data). Every output records the correction file, clip, record, timecode and
-  corrections in its metadata (EXR and PNG attributes lenscorrect:*, the image history, the
-  image description of other formats) and keeps the plate frame's timecode.
+  timecode, lens data record and its timecode, and writes nothing (status 1 when a frame is
+  missing, cannot be read or finds no lens data). Every output records the correction file,
+  clip, record, timecode and corrections in its metadata (EXR and PNG attributes
+  lenscorrect:*, the image history, the image description of other formats) and keeps the
+  plate frame's timecode.
   --json [FILE] writes the same as one JSON document (standard output without FILE or with -;
   a real run writes it before its first frame): the run (input, lens data and how it was found,
   the rule that matched the frames, rates, picture and output sizes, corrections) and for every
