@@ -17,11 +17,18 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# Writes the example clip, its lens data, the corrected frames and a preview to $(BUILD_DIR)/example.
+# Writes the example clip, its lens data, the corrected frames and a preview to $(BUILD_DIR)/example,
+# then the clip's frame mapping (A001C001.json) and its lens data report (report/index.html).
+LENSCORRECT = $(abspath $(BUILD_DIR))/tools/lenscorrect/lenscorrect
 example: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target lenscorrect lens-correct-example
 	rm -rf $(BUILD_DIR)/example
 	$(BUILD_DIR)/examples/lens-correct-example --directory $(BUILD_DIR)/example
+	cd $(BUILD_DIR)/example && $(LENSCORRECT) plate/A001C001.####.tif \
+	    --correction-file A001C001.tlcf --clip-name A001C001_260614_R1AB.mov \
+	    --shading remove --distortion undistort --dry-run --json A001C001.json
+	tools/report/lenscorrect-report $(BUILD_DIR)/example/A001C001.json \
+	    -o $(BUILD_DIR)/example/report --plate --lenscorrect $(LENSCORRECT)
 
 # Warnings are errors here and in CI (a user's plain build keeps them warnings). CI sets
 # LC_REQUIRE_OPENCL=1 and LC_NO_SKIPS=1: then a missing OpenCL device or any skipped test fails

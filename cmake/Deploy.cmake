@@ -2,7 +2,7 @@
 # and relocatable as a whole: nothing in it names the prefix or the build folder, and each binary
 # finds private shared libraries in DIR/lib through an $ORIGIN-relative RUNPATH.
 #
-#   DIR/bin/lenscorrect, DIR/bin/lenscorrect-slurm
+#   DIR/bin/lenscorrect, DIR/bin/lenscorrect-slurm, DIR/bin/lenscorrect-report
 #   DIR/lib/lenscorrection/plugins/   the two effect plug-ins (LC_PLUGIN_INSTALL_DIR)
 #   DIR/lib/pythonX.Y/...-packages/   the Python module (LC_PYTHON_INSTALL_DIR)
 set(LC_PLUGIN_INSTALL_DIR "lib/lenscorrection/plugins" CACHE STRING

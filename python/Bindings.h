@@ -15,6 +15,7 @@ void bindError(pybind11::module_& module);
 void bindImage(pybind11::module_& module);
 void bindLensData(pybind11::module_& module);
 void bindCorrector(pybind11::module_& module);
+void bindFrameMapping(pybind11::module_& module);
 
 /// Text from files and the library (header values and paths are taken byte for byte) as str:
 /// UTF-8 where it is, other bytes kept as surrogates as os.fsdecode keeps them; never an error.

@@ -5,12 +5,15 @@
 
 PYBIND11_MODULE(lenscorrection, module)
 {
-    module.doc() = "Lens shading and distortion correction for pipelines: correction files "
-                   "(LensData) and the lenscorrect tool's corrector (Corrector) on NumPy arrays.";
+    module.doc()
+        = "Lens shading and distortion correction for pipelines: correction files "
+          "(LensData), the lenscorrect tool's corrector (Corrector) on NumPy arrays and its "
+          "frame mapping (read_frame_mapping).";
     PythonBindings::bindError(module);
     PythonBindings::bindImage(module);
     PythonBindings::bindLensData(module);
     PythonBindings::bindCorrector(module);
+    PythonBindings::bindFrameMapping(module);
     // Opt-in: it changes the allocator of the whole interpreter, as the tool does for its process.
     module.def("keep_freed_memory_in_heap", &LensCorrect::keepFreedFrameMemoryInHeap,
         "Keep freed frame memory in the process's heap, as the lenscorrect tool does, so that "

@@ -12,6 +12,7 @@ packages=(
   libopenimageio-dev openimageio-tools libcli11-dev
   slurm-wlm munge
   pybind11-dev python3-dev python3-numpy python3-pytest python3-openimageio
+  nlohmann-json3-dev python3-matplotlib
 )
 
 missing=()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The installed tree as a studio deploys it: `cmake --install` into a temporary prefix, the whole
 # tree moved to another folder (with a blank in its name), and from there the tool, the Slurm
-# submission script, the Python module and both plug-ins must run. Nothing in the tree may name
-# the checkout or the build folder, and every RUNPATH must be relative to $ORIGIN.
+# submission script, the lens data report, the Python module and both plug-ins must run. Nothing
+# in the tree may name the checkout or the build folder, and every RUNPATH must be relative to
+# $ORIGIN.
 # Usage: relocated-install-test.sh BUILD SOURCE PLUGIN-LOAD-CHECK LENS-CORRECT-EXAMPLE PYTHON
 #        PLUGIN-DIR PYTHON-DIR
 set -euo pipefail
@@ -23,7 +24,7 @@ trap 'rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/staged" > "$work/install.log"
 mv "$work/staged" "$work/studio tree"
 root="$work/studio tree"
-for file in bin/lenscorrect bin/lenscorrect-slurm; do
+for file in bin/lenscorrect bin/lenscorrect-slurm bin/lenscorrect-report; do
   [ -x "$root/$file" ] || fail "$file is not installed: $(find "$root" -type f)"
 done
 for file in "$plugin_dir/LensShadingCorrectionPlugin.so" "$plugin_dir/LensDistortionCorrectionPlugin.so"; do
@@ -61,15 +62,24 @@ script=$("$root/bin/lenscorrect-slurm" --range 1001-1002 --chunk 1 --job-dir "$w
 grep -qF "exec $(printf '%q' "$root/bin/lenscorrect") " "$script" \
   || fail "the job does not run the installed tool: $(tail -n 1 "$script")"
 
-PYTHONPATH="$root/$python_dir" "$python" - "$root" "$work/clip/A001C001.tlcf" << 'PY'
+# The lens data report finds the tool beside it too.
+"$root/bin/lenscorrect" "${correct[@]}" --dry-run --json "$work/mapping.json" 2> /dev/null
+"$root/bin/lenscorrect-report" "$work/mapping.json" -o "$work/report" --plate > /dev/null
+for file in lens-data.png index.html preview.1001.png displacement.1002.png; do
+  [ -s "$work/report/$file" ] || fail "the installed lenscorrect-report wrote no $file"
+done
+
+PYTHONPATH="$root/$python_dir" "$python" - "$root" "$work/clip/A001C001.tlcf" \
+  "$work/mapping.json" << 'PY'
 import sys
 import lenscorrection
 
-root, lens_file = sys.argv[1], sys.argv[2]
+root, lens_file, mapping_file = sys.argv[1], sys.argv[2], sys.argv[3]
 assert lenscorrection.__file__.startswith(root), lenscorrection.__file__
 lens = lenscorrection.LensData(lens_file)
 assert list(lens.frame_numbers[:2]) == [0, 1], lens.frame_numbers[:2]
-print("module", lenscorrection.__file__, "reads", lens_file)
+assert lenscorrection.read_frame_mapping(mapping_file).ready
+print("module", lenscorrection.__file__, "reads", lens_file, "and", mapping_file)
 PY
 
 "$loader" "$root/$plugin_dir/LensShadingCorrectionPlugin.so" \

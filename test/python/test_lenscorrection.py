@@ -1,7 +1,8 @@
 # Copyright (c) 2026 The Lens Correction Authors
 # SPDX-License-Identifier: BSD-3-Clause
 """The lenscorrection module end to end: its pixels against the lenscorrect program's files, a
-correction file written here read back, the bad arguments, and threads sharing a corrector."""
+correction file written here read back, the bad arguments, threads sharing a corrector, and
+the frame mapping the program writes."""
 import os
 import subprocess
 import sys
@@ -267,3 +268,41 @@ def test_example_writes_the_corrected_plate(tmp_path, lens_file):
     print(run.stdout)
     expected = corrector(lens_file, shading="remove", distortion="undistort").correct(3, plate)
     assert_bitwise_equal(read_image(tmp_path / "out.exr"), expected)
+
+
+@requires_opencl
+def test_the_tools_frame_mapping_tells_whether_a_plate_is_ready(tmp_path, lens_file):
+    for frame in (0, 1, 2, 4):
+        write_exr(tmp_path / f"plate.{frame:04d}.exr", picture(WIDTH, HEIGHT, 3, frame))
+    mapping = tmp_path / "mapping.json"
+    arguments = [os.environ["LC_LENSCORRECT"], str(tmp_path / "plate.####.exr"),
+                 "--correction-file", str(lens_file), "--clip-name", CLIP_NAME,
+                 "--first-frame", "0", "--shading", "remove", "--dry-run", "--json", str(mapping)]
+    run = subprocess.run(arguments + ["--frames", "0-2"], capture_output=True, text=True,
+                         check=False)
+    assert run.returncode == 0, run.stderr
+    ready = lc.read_frame_mapping(mapping)
+    assert ready.ready and ready.version == 1 and not ready.problems and ready.failure is None
+    assert [frame["frame"] for frame in ready.frames] == [0, 1, 2]
+    assert ready.run["corrections"] == {"shading": "remove", "distortion": None,
+                                        "keepSize": False}
+    # The corner shading is the gain the corrector applies at the corner pixel, in stops.
+    gain = corrector(lens_file, shading="remove").gain_map(1, WIDTH, HEIGHT)[0, 0, 0]
+    assert ready.frame(1)["cornerShading"] == pytest.approx(np.log2(gain), abs=1e-4)
+    assert ready.frame(1)["record"] == {"frame": 1, "timecode": "01:00:00:01"}
+    with pytest.raises(KeyError):
+        ready.frame(3)
+
+    # The whole plate lacks frame 3: not ready, and the script sees which frame.
+    run = subprocess.run(arguments, capture_output=True, text=True, check=False)
+    assert run.returncode == 1
+    missing = lc.read_frame_mapping(mapping)
+    assert not missing.ready
+    assert [(frame["frame"], frame["status"]) for frame in missing.problems] == [(3, "missing")]
+
+    with pytest.raises(lc.Error, match="not JSON"):
+        lc.parse_frame_mapping("frame 3 is missing")
+    with pytest.raises(lc.Error, match="not a frame mapping"):
+        lc.parse_frame_mapping('{"version": 1}')
+    with pytest.raises(lc.Error, match="cannot be opened"):
+        lc.read_frame_mapping(tmp_path / "none.json")

@@ -200,7 +200,7 @@ LensRecord ClipLensData::record(const MappedFrame& mapped)
         && *recordAt * mapped.label->perSecond
             > mapped.label->count * DropFrame::perSecond(header.tcFps))
     {
-        throw Failure("The lens data record found lies after the frame's timecode.",
+        throw RefusedRecord("The lens data record found lies after the frame's timecode.",
             "Timecode: \"" + mapped.label->text + "\"\nRecord: " + std::to_string(frame.frameNumber)
                 + "\nRecord Timecode: \"" + frame.timecode + "\"\nCorrection File: \"" + path()
                 + "\"");

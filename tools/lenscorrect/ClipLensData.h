@@ -24,6 +24,14 @@ namespace LensCorrect
 class FrameCorrector;
 class OpenTrackIoSamples;
 
+/// A record the frame finds but may not take: one labelled after the frame's own timecode, which
+/// is a slip of the mapping rather than a gap in the lens data.
+class RefusedRecord : public Failure
+{
+public:
+    using Failure::Failure;
+};
+
 /// The record a frame takes, as the user is told.
 struct LensRecord
 {
@@ -56,7 +64,7 @@ public:
     /// The record a frame takes, as the library looks it up. Throws Failure with the library's
     /// texts when there is none, and with the tool's when the frame lies at or beyond the clip's
     /// length (a header without one lets the last record apply to every later frame), or when
-    /// the record lies after the frame's own timecode (a mapping slip).
+    /// the record lies after the frame's own timecode (a mapping slip: RefusedRecord).
     LensRecord record(const MappedFrame& frame);
     /// The first record of the correction file; none for samples or a file without records.
     /// Throws Failure as header() does.

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
+#include <map>
 
 #include "lenscorrect/Canvas.h"
 #include "lenscorrect/ClipLensData.h"
@@ -18,6 +20,7 @@
 #include "lenscorrect/FrameStages.h"
 #include "lenscorrect/FrameWriter.h"
 #include "lenscorrect/JobPlan.h"
+#include "lenscorrect/MappingDocument.h"
 #include "lenscorrect/MappingListing.h"
 #include "lenscorrect/OpenTrackIoConversion.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
@@ -63,6 +66,7 @@ namespace
         ExitStatus execute();
 
     private:
+        ExitStatus executeSteps();
         void checkOptions() const;
         void identifySamples();
         void identifyClip(const InputClip& clip);
@@ -70,6 +74,17 @@ namespace
         void identifyPlannedClip();
         ExitStatus writePlan();
         ExitStatus dryRun(const std::vector<Job>& jobs);
+        /// Each frame's headers against the first frame's, as a real run reads them: the frames
+        /// that would fail, with why.
+        std::map<int, Failure> checkHeaders(const std::vector<Job>& jobs) const;
+        /// The lens data and the rates, for the document, once the lens data has been read.
+        void describeLensData();
+        /// The frame mapping document's frames: every job's, with its record, status and corner
+        /// values, and the frames the sequence lacks. Says each refusal of the lens data.
+        std::vector<MappingFrame> documentFrames(
+            const std::vector<Job>& jobs, const std::map<int, Failure>& headerFailures);
+        void writeDocument(
+            const std::vector<MappingFrame>& frames, const std::optional<Failure>& failure);
         void checkPartsFit(const std::vector<Job>& jobs) const;
         std::string whyNotWritten(const Job& job, OutputKind kind, const std::string& path) const;
         ExitStatus process(std::vector<Job>& jobs);
@@ -99,6 +114,9 @@ namespace
         std::optional<Canvas> canvas;
         std::optional<FrameStages> frameStages;
         std::atomic<size_t> written { 0 };
+        /// What the frame mapping document says of the run, filled in as the run learns it.
+        MappingRun documentRun;
+        bool documentWritten = false;
     };
 
     void Run::checkOptions() const
@@ -121,6 +139,11 @@ namespace
         if (!options.gainMap.empty() && !options.shading)
         {
             throw Failure("A gain map describes a shading correction: add --shading.");
+        }
+        if (!options.json.empty() && (!options.plan.empty() || !options.writePlan.empty()))
+        {
+            throw Failure("The frame mapping is written for a whole clip, not with a plan.",
+                "Hint: run --dry-run --json on the clip where the plan is written");
         }
     }
 
@@ -306,44 +329,196 @@ namespace
         return succeeded;
     }
 
-    ExitStatus Run::dryRun(const std::vector<Job>& jobs)
+    std::map<int, Failure> Run::checkHeaders(const std::vector<Job>& jobs) const
     {
-        // Each frame's headers against the first frame's, as a real run reads them.
+        std::map<int, Failure> failures;
+        if (spec.get_int_attribute("oiio:Movie") != 0)
+        {
+            return failures;
+        }
         for (const Job& job : jobs)
         {
-            if (spec.get_int_attribute("oiio:Movie") != 0)
-            {
-                break;
-            }
             const auto image = OIIO::ImageInput::open(job.frame.path);
-            if (!image)
-            {
-                // The listing reports an unreadable frame.
-                OIIO::geterror();
-            }
             const std::vector<OIIO::ImageSpec> parts
                 = image ? imageParts(*image) : std::vector<OIIO::ImageSpec>();
-            if (!parts.empty())
+            if (parts.empty())
             {
-                try
-                {
-                    kind->check(job.frame, parts);
-                }
-                catch (const Failure& failure)
-                {
-                    report.fail(job.frame.number, failure);
-                }
+                const std::string reason = image ? image->geterror() : OIIO::geterror();
+                failures.emplace(job.frame.number,
+                    Failure("The frame cannot be read.",
+                        "Path: \"" + job.frame.path + "\"\nReason: " + reason));
+                continue;
             }
+            try
+            {
+                kind->check(job.frame, parts);
+            }
+            catch (const Failure& failure)
+            {
+                failures.emplace(job.frame.number, failure);
+            }
+        }
+        return failures;
+    }
+
+    ExitStatus Run::dryRun(const std::vector<Job>& jobs)
+    {
+        const std::map<int, Failure> headerFailures = checkHeaders(jobs);
+        for (const auto& [number, failure] : headerFailures)
+        {
+            report.fail(number, failure);
         }
         const MappingListing listing(jobs, *plate, *lensData);
         for (const std::string& line : listing.frameLines())
         {
             report.say(line);
         }
+        if (!options.json.empty())
+        {
+            canvas.emplace(bool(options.distortion), options.keepSize, picture, frames, jobs,
+                *lensData, *corrector);
+            documentRun.output = options.keepSize ? picture : canvas->size();
+            writeDocument(documentFrames(jobs, headerFailures), std::nullopt);
+        }
         report.say(std::string("lenscorrect: dry run, nothing written; ")
             + (listing.complete() ? "every frame finds its lens data"
                                   : "some frames find no lens data"));
         return listing.complete() && report.failedFrames().empty() ? succeeded : failed;
+    }
+
+    void Run::describeLensData()
+    {
+        documentRun.lensDataPath = lensData->path();
+        documentRun.clipName = clipName.name;
+        documentRun.clipNameSource = clipName.source;
+        if (options.openTrackIo.empty() && options.correctionFile.empty())
+        {
+            documentRun.clipFile = identity.clipFilePath;
+        }
+        if (const OpenTrackIoSamples* samples = lensData->samples())
+        {
+            for (const OpenTrackIoSample& sample : samples->samples())
+            {
+                if (sample.timecode && sample.timecode->rateDenominator > 0)
+                {
+                    documentRun.lensDataFramesPerSecond = float(sample.timecode->rateNumerator)
+                        / float(sample.timecode->rateDenominator);
+                    break;
+                }
+            }
+        }
+        else if (const float rate = lensData->header().tcFps; rate > 0.0f)
+        {
+            documentRun.lensDataFramesPerSecond = rate;
+        }
+        if (options.framesPerSecond > 0.0f)
+        {
+            documentRun.framesPerSecond = options.framesPerSecond;
+            documentRun.framesPerSecondSource = "--fps";
+        }
+        else if (plate && !frames.frames.empty()
+            && plate->frame(frames.frames.front().number).framesPerSecond > 0.0f)
+        {
+            documentRun.framesPerSecond
+                = plate->frame(frames.frames.front().number).framesPerSecond;
+            documentRun.framesPerSecondSource = "files";
+        }
+    }
+
+    std::vector<MappingFrame> Run::documentFrames(
+        const std::vector<Job>& jobs, const std::map<int, Failure>& headerFailures)
+    {
+        // Frames that take one record take one correction: each record is measured once.
+        std::map<std::string, CornerValues> measured;
+        std::map<std::string, Failure> refusedRecords;
+        std::vector<MappingFrame> documented;
+        const MappingListing listing(jobs, *plate, *lensData);
+        for (const MappingListing::Entry& entry : listing.frames())
+        {
+            MappingFrame frame;
+            frame.number = entry.job->frame.number;
+            frame.file = entry.job->frame.path;
+            frame.timecode = entry.facts->timecode;
+            // A frame the run cannot read or take as one of the plate's is refused, whatever
+            // its record.
+            const auto header = headerFailures.find(frame.number);
+            if (header != headerFailures.end())
+            {
+                frame.status = MappingStatus::refused;
+                frame.failure = header->second;
+                if (entry.found)
+                {
+                    frame.record = entry.record;
+                }
+                documented.push_back(std::move(frame));
+                continue;
+            }
+            if (!entry.found)
+            {
+                frame.status = entry.refused ? MappingStatus::refused : MappingStatus::noLensData;
+                frame.failure = entry.failure;
+                documented.push_back(std::move(frame));
+                continue;
+            }
+            frame.record = entry.record;
+            if (entry.job->lens.failure)
+            {
+                frame.status = MappingStatus::refused;
+                frame.failure = entry.job->lens.failure;
+                documented.push_back(std::move(frame));
+                continue;
+            }
+            const std::string& record = entry.record.name;
+            if (!measured.count(record) && !refusedRecords.count(record))
+            {
+                try
+                {
+                    lensData->apply(*corrector, entry.job->lens);
+                    measured.emplace(record,
+                        measureCorner(*corrector, entry.job->lens.key.value_or(LensDataKey {}),
+                            picture, bool(options.shading), bool(options.distortion)));
+                }
+                catch (const Failure& failure)
+                {
+                    refusedRecords.emplace(record, failure);
+                }
+            }
+            const auto refusal = refusedRecords.find(record);
+            if (refusal != refusedRecords.end())
+            {
+                frame.status = MappingStatus::refused;
+                frame.failure = refusal->second;
+                if (options.dryRun)
+                {
+                    report.fail(frame.number, refusal->second);
+                }
+            }
+            else
+            {
+                frame.corner = measured.at(record);
+            }
+            documented.push_back(std::move(frame));
+        }
+        for (const int number : missingFrames(options, frames))
+        {
+            MappingFrame frame;
+            frame.number = number;
+            frame.status = MappingStatus::missing;
+            frame.failure = Failure("The frame's file is missing from the sequence.",
+                "Input: \"" + frames.inputName + "\"\nFrame: " + std::to_string(number));
+            documented.push_back(std::move(frame));
+        }
+        std::stable_sort(documented.begin(), documented.end(),
+            [](const MappingFrame& a, const MappingFrame& b) { return a.number < b.number; });
+        return documented;
+    }
+
+    void Run::writeDocument(
+        const std::vector<MappingFrame>& documented, const std::optional<Failure>& failure)
+    {
+        documentWritten = true;
+        writeMappingDocument(
+            options.json, mappingDocument(documentRun, documented, failure), std::cout);
     }
 
     std::string Run::whyNotWritten(const Job& job, OutputKind kind, const std::string& path) const
@@ -510,6 +685,52 @@ namespace
 
     ExitStatus Run::execute()
     {
+        if (options.json.empty())
+        {
+            return executeSteps();
+        }
+        documentRun.dryRun = options.dryRun;
+        documentRun.input = options.input;
+        std::error_code ignored;
+        documentRun.directory = fs::current_path(ignored).string();
+        documentRun.options = ClipPlan::settingsOf(options);
+        documentRun.shading = options.shading;
+        documentRun.distortion = options.distortion;
+        documentRun.keepSize = options.keepSize;
+        documentRun.samples = !options.openTrackIo.empty();
+        documentRun.lensDataFoundBy = !options.openTrackIo.empty() ? "--opentrackio"
+            : !options.correctionFile.empty()                      ? "--correction-file"
+                                                                   : "search around the clip";
+        std::optional<Failure> failure;
+        try
+        {
+            return executeSteps();
+        }
+        catch (const Failure& thrown)
+        {
+            failure = thrown;
+        }
+        catch (const std::exception& exception)
+        {
+            failure = Failure(exception.what());
+        }
+        // A pipeline reads why the run stopped from the document too.
+        if (!documentWritten)
+        {
+            try
+            {
+                writeDocument({}, failure);
+            }
+            catch (const Failure&)
+            {
+                // The run's own failure is the one to report.
+            }
+        }
+        throw *failure;
+    }
+
+    ExitStatus Run::executeSteps()
+    {
         const auto start = std::chrono::steady_clock::now();
         checkOptions();
         std::optional<InputClip> clip;
@@ -531,6 +752,8 @@ namespace
         picture = place.picture.size;
         FrameGeometry::checkFrameSize(picture, "input frame");
         withoutOverscan = plan ? plan->withoutOverscan : place.withoutOverscan;
+        documentRun.picture = picture;
+        documentRun.sizeWithoutOverscan = withoutOverscan;
 
         if (plan)
         {
@@ -558,6 +781,10 @@ namespace
             lensData->apply(*corrector, first);
         }
         const std::string inRecording = corrector->checkLensData();
+        if (!options.json.empty())
+        {
+            describeLensData();
+        }
         if (plan)
         {
             mappingDescription = plan->mapping;
@@ -572,6 +799,9 @@ namespace
             const FrameMapping mapping(options, *clip, *plate, *lensData);
             mappingDescription = mapping.description();
             mappingRemarks = mapping.remarks();
+            documentRun.rule = mapping.rule();
+            documentRun.mapping = mappingDescription;
+            documentRun.remarks = mappingRemarks;
             for (const InputFrame& frame : frames.frames)
             {
                 frames.lens.emplace(frame.number, mapping.frame(frame.number));
@@ -609,7 +839,10 @@ namespace
             return writePlan();
         }
 
-        std::vector<Job> jobs = planJobs(options, frames, report);
+        // A dry run lists every frame it can, the missing ones said.
+        Options planning = options;
+        planning.keepGoing = planning.keepGoing || options.dryRun;
+        std::vector<Job> jobs = planJobs(planning, frames, report);
         if (lensData->samples())
         {
             std::vector<const OpenTrackIoSample*> used;
@@ -623,6 +856,7 @@ namespace
             for (const std::string& line : statedLosses(used, picture, options.strict))
             {
                 report.say("lenscorrect: " + line);
+                documentRun.remarks.push_back(line);
             }
         }
         if (options.dryRun)
@@ -639,6 +873,12 @@ namespace
         else
         {
             canvas.emplace(options.distortion && !options.keepSize ? plan->canvas : picture);
+        }
+        if (!options.json.empty())
+        {
+            // The mapping as the run begins: what it will apply to each frame.
+            documentRun.output = options.keepSize ? picture : canvas->size();
+            writeDocument(documentFrames(jobs, checkHeaders(jobs)), std::nullopt);
         }
 
         const ExitStatus status = process(jobs);

@@ -114,10 +114,19 @@ MATCHING FRAMES TO LENS DATA, in this order of precedence
      plate against non-drop lens data or the reverse, are errors.
   3. Sequence order, a stated guess: the first frame is the clip's frame 0.
   The first line of the report says which decided; --dry-run lists every frame's file,
-  timecode, lens data record and its timecode, and writes nothing (status 1 when a frame finds
-  no lens data). Every output records the correction file, clip, record, timecode and
-  corrections in its metadata (EXR and PNG attributes lenscorrect:*, the image history, the
-  image description of other formats) and keeps the plate frame's timecode.
+  timecode, lens data record and its timecode, and writes nothing (status 1 when a frame is
+  missing, cannot be read or finds no lens data). Every output records the correction file,
+  clip, record, timecode and corrections in its metadata (EXR and PNG attributes
+  lenscorrect:*, the image history, the image description of other formats) and keeps the
+  plate frame's timecode.
+  --json [FILE] writes the same as one JSON document (standard output without FILE or with -;
+  a real run writes it before its first frame): the run (input, lens data and how it was found,
+  the rule that matched the frames, rates, picture and output sizes, corrections) and for every
+  frame its file, timecode, record, focal length and focus distance, how far the distortion
+  correction moves the picture's corner (px, outwards positive) and the shading correction's
+  gain there (stops), read off the library's own maps, and its status (found, no lens data,
+  refused, missing) with the message. "ready" is true when every frame is found. The schema is
+  in the README; lenscorrect-report turns the document into pictures.
   Each record applies up to the next. A frame before the first record, or at or beyond the
   clip's length (clipDurationFrames, where the header gives one), has no lens data; without a
   length the last record applies to every later frame, and the report says so. A record
@@ -316,6 +325,11 @@ CommandLine parseCommandLine(
     CLI::Option* dryRun = app.add_flag("--dry-run", options.dryRun,
                                  "List each frame's timecode and lens data record; write nothing")
                               ->group(frames);
+    CLI::Option* json = app.add_option("--json", options.json,
+                               "Write the frame mapping as JSON to FILE (none or -: stdout)")
+                            ->type_name("[FILE]")
+                            ->expected(0, 1)
+                            ->group(frames);
     app.add_flag("--skip-existing", options.skipExisting,
            "Leave frames whose outputs exist (resume a run)")
         ->group(frames);
@@ -331,11 +345,13 @@ CommandLine parseCommandLine(
               ->type_name("FILE")
               ->excludes(frameList)
               ->excludes(dryRun)
+              ->excludes(json)
               ->group(farm);
     app.add_option("--plan", options.plan, "Take the clip from a plan: read only this run's frames")
         ->type_name("FILE")
         ->excludes(writePlan)
         ->excludes(dryRun)
+        ->excludes(json)
         ->group(farm);
     app.set_version_flag("--version", toolVersion(), "Print the tool's version");
 
@@ -373,6 +389,10 @@ CommandLine parseCommandLine(
     {
         err << "lenscorrect: " << error.what() << "\nRun with --help for the usage.\n";
         return { std::nullopt, 2 };
+    }
+    if (json->count() > 0 && options.json.empty())
+    {
+        options.json = "-";
     }
     if (!shading.empty())
     {

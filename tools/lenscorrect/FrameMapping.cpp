@@ -78,6 +78,7 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
     lensPath = lensData.path();
     if (options.firstFrame || !options.startTimecode.empty())
     {
+        decidedBy = MappingRule::option;
         mapByOptions(options, clip, lensData);
         text = "frame " + std::to_string(clip.frames().front().number) + " is clip frame "
             + std::to_string(clip.frames().front().number
@@ -100,6 +101,7 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
                     + "\"\nHint: give --first-frame with the plate frame that is the clip's frame "
                       "0, or --start-timecode");
         }
+        decidedBy = MappingRule::timecode;
         mapByTimecode(options, clip, plate, lensData);
     }
     else

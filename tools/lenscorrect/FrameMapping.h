@@ -19,6 +19,14 @@
 namespace LensCorrect
 {
 
+/// What decided which record each frame takes.
+enum class MappingRule
+{
+    option, ///< --first-frame or --start-timecode.
+    timecode, ///< Each frame's own timecode.
+    guess, ///< The order of the sequence, the plate carrying no timecode.
+};
+
 /// How the frames of a plate are matched to the clip's lens data. Explicit options win
 /// (--first-frame, --start-timecode), then each frame's own timecode, then the order of the
 /// sequence, which is a guess and says so.
@@ -33,6 +41,7 @@ public:
     const std::string& description() const { return text; }
     /// Further lines for the report, once: what the lens data leaves to the rules.
     const std::vector<std::string>& remarks() const { return notes; }
+    MappingRule rule() const { return decidedBy; }
     const MappedFrame& frame(int number) const { return frames.at(number); }
 
 private:
@@ -48,6 +57,7 @@ private:
     bool lensDropFrame = false;
     std::string lensPath;
 
+    MappingRule decidedBy = MappingRule::guess;
     std::string text;
     std::vector<std::string> notes;
     std::map<int, MappedFrame> frames;

@@ -29,7 +29,8 @@ namespace
 
 } // namespace
 
-std::vector<Job> planJobs(const Options& options, const ClipFrames& clip, RunReport& report)
+std::vector<int> missingFrames(
+    const Options& options, const ClipFrames& clip, std::vector<int>* present)
 {
     std::set<int> available;
     for (const InputFrame& frame : clip.frames)
@@ -58,6 +59,17 @@ std::vector<Job> planJobs(const Options& options, const ClipFrames& clip, RunRep
             (available.count(number) ? numbers : missing).push_back(number);
         }
     }
+    if (present)
+    {
+        *present = std::move(numbers);
+    }
+    return missing;
+}
+
+std::vector<Job> planJobs(const Options& options, const ClipFrames& clip, RunReport& report)
+{
+    std::vector<int> numbers;
+    const std::vector<int> missing = missingFrames(options, clip, &numbers);
     if (!missing.empty())
     {
         const Failure failure("Frames of the input sequence are missing.",

@@ -36,6 +36,11 @@ struct ClipFrames
     std::map<int, MappedFrame> lens;
 };
 
+/// The frames the options ask for (every frame between the clip's first and last, or those of
+/// --frames) that the input lacks, ascending; `present`, when given, receives those it has.
+std::vector<int> missingFrames(
+    const Options& options, const ClipFrames& clip, std::vector<int>* present = nullptr);
+
 /// The frames the options ask for, each with its outputs' paths. Missing input frames fail the
 /// run, or with --keep-going are reported and left out. Throws as jobsFor does.
 std::vector<Job> planJobs(const Options& options, const ClipFrames& clip, RunReport& report);

@@ -40,9 +40,16 @@ MappingListing::MappingListing(
             entry.record = lensData.record(job.lens);
             entry.found = true;
         }
+        catch (const RefusedRecord& failure)
+        {
+            entry.reason = failure.what();
+            entry.failure = failure;
+            entry.refused = true;
+        }
         catch (const Failure& failure)
         {
             entry.reason = failure.what();
+            entry.failure = failure;
         }
         // Records in the order of the file: frame numbers, or sample positions.
         if (entry.found)

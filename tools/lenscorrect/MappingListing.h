@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ public:
     /// Whether every frame finds its lens data.
     bool complete() const;
 
-private:
+    /// One job's record, as the lens data gives it.
     struct Entry
     {
         const Job* job = nullptr;
@@ -37,7 +38,14 @@ private:
         LensRecord record;
         unsigned long long order = 0; ///< Of the record in the lens data.
         std::string reason; ///< Why not found.
+        std::optional<Failure> failure; ///< Why not found, in full.
+        /// The frame finds a record it may not take (RefusedRecord).
+        bool refused = false;
     };
+    /// In the order of the jobs.
+    const std::vector<Entry>& frames() const { return entries; }
+
+private:
     std::vector<Entry> entries;
 };
 

@@ -43,6 +43,8 @@ struct Options
     std::string preview; ///< File.
     std::optional<int> previewFrame;
     bool dryRun = false; ///< List each frame's lens data; write nothing.
+    /// Write the frame mapping as a JSON document here ("-": standard output); empty: none.
+    std::string json;
     std::string writePlan; ///< Write the clip's plan to this file; render nothing.
     std::string plan; ///< Take the clip from this plan instead of reading it whole.
     bool skipExisting = false;
