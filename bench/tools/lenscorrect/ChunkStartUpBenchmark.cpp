@@ -45,6 +45,7 @@ const std::string& correctionFilePath()
     {
         TestSupport::TestCorrectionFile file;
         file.videoFileName = "A001C001.mov";
+        file.clipDurationFrames = takeFrames;
         for (uint32_t number = 0; number < takeFrames; ++number)
         {
             const float step = float(number % 50) * 0.1f;
