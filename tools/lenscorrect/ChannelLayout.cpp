@@ -38,9 +38,18 @@ ChannelLayout::ChannelLayout(const OIIO::ImageSpec& spec)
 
 std::vector<RgbaImage> ChannelLayout::split(const float* pixels, Size size) const
 {
-    std::vector<RgbaImage> images(
-        colourGroups.size(), RgbaImage(size, RgbaImage::Uninitialised {}));
-    const size_t count = size.pixels();
+    std::vector<RgbaImage> images;
+    for (size_t group = 0; group < colourGroups.size(); ++group)
+    {
+        images.emplace_back(size, RgbaImage::Uninitialised {});
+    }
+    split(pixels, images);
+    return images;
+}
+
+void ChannelLayout::split(const float* pixels, std::vector<RgbaImage>& images) const
+{
+    const size_t count = images.front().size.pixels();
     for (size_t group = 0; group < colourGroups.size(); ++group)
     {
         const std::array<int, 3>& source = colourGroups[group];
@@ -54,7 +63,6 @@ std::vector<RgbaImage> ChannelLayout::split(const float* pixels, Size size) cons
             to[3] = alpha >= 0 ? from[alpha] : 1.0f;
         }
     }
-    return images;
 }
 
 void ChannelLayout::join(const std::vector<RgbaImage>& groups, float* pixels) const

@@ -32,6 +32,8 @@ public:
 
     /// Interleaved pixels of channels() floats, split into the groups.
     std::vector<RgbaImage> split(const float* pixels, Size size) const;
+    /// The same into `groups` images (one a group) of the pixels' size.
+    void split(const float* pixels, std::vector<RgbaImage>& groups) const;
     /// The groups joined into interleaved pixels of channels() floats; alpha comes from the
     /// first group (every group carries the same).
     void join(const std::vector<RgbaImage>& groups, float* pixels) const;

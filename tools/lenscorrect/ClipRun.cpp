@@ -16,7 +16,9 @@
 #include "lenscorrect/Failure.h"
 #include "lenscorrect/FrameList.h"
 #include "lenscorrect/FrameMapping.h"
+#include "lenscorrect/FrameMemory.h"
 #include "lenscorrect/FramePipeline.h"
+#include "lenscorrect/FramePool.h"
 #include "lenscorrect/FrameStages.h"
 #include "lenscorrect/FrameWriter.h"
 #include "lenscorrect/JobPlan.h"
@@ -39,9 +41,9 @@ namespace LensCorrect
 namespace
 {
 
-    // Two frames between each pair of threads keep all three busy without holding much memory;
-    // beyond twice 2160p one, since a frame then takes a quarter GiB or more per buffer.
-    size_t queueDepth(Size picture) { return picture.pixels() > uint64_t(2) * 3840 * 2160 ? 1 : 2; }
+    // One frame being read, one corrected, one written: every thread busy, and no frame's
+    // buffers held only to wait.
+    constexpr size_t framesInFlight = 3;
 
     std::string sizeText(Size size)
     {
@@ -112,6 +114,8 @@ namespace
         std::vector<std::string> mappingRemarks;
         std::unique_ptr<FrameCorrector> corrector;
         std::optional<Canvas> canvas;
+        /// The frames' buffers, handed on from frame to frame.
+        std::optional<FramePool> pool;
         std::optional<FrameStages> frameStages;
         std::atomic<size_t> written { 0 };
         /// What the frame mapping document says of the run, filled in as the run learns it.
@@ -554,8 +558,19 @@ namespace
     /// Reads, corrects and writes the jobs on three threads.
     ExitStatus Run::process(std::vector<Job>& jobs)
     {
+        size_t groups = 0;
+        for (const PartKind& part : kind->parts())
+        {
+            groups += part.layout.groups();
+        }
+        // The largest frame any stage holds: the canvas is at least the picture.
+        const Size largest = canvas->size();
+        FrameMemory::check(FrameMemory::needed(largest, groups, framesInFlight),
+            FrameMemory::available(), largest, framesInFlight);
+        // Each frame's groups and one copy a stage makes.
+        pool.emplace(framesInFlight * (groups + 1));
         frameStages.emplace(options, picture, *canvas, *corrector, *lensData, *kind, plateFormat,
-            clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name);
+            clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name, &*pool);
         std::vector<int> skipped;
         std::vector<std::pair<int, std::string>> redone;
         const std::vector<Job> work = unfinishedJobs(
@@ -597,8 +612,8 @@ namespace
             report.progress().frameDone(number, "exists, skipped");
         }
 
-        PlateReader plates(spec, *kind);
-        FramePipeline<Job, Decoded, Rendered> pipeline(queueDepth(picture));
+        PlateReader plates(spec, *kind, &*pool);
+        FramePipeline<Job, Decoded, Rendered> pipeline(framesInFlight);
         typename FramePipeline<Job, Decoded, Rendered>::Stages stages;
         stages.keepReading = [&] { return !report.halted() && !stop; };
         stages.read = [&](const Job& job)
@@ -625,6 +640,13 @@ namespace
             = [&](const Rendered& item) { return item.failure.has_value() && !options.keepGoing; };
         stages.write = [&](Rendered& item)
         {
+            // Whatever happens to it, the frame's buffers serve the next.
+            struct Recycle
+            {
+                FrameStages& stages;
+                Rendered& item;
+                ~Recycle() { stages.recycle(item); }
+            } recycle { *frameStages, item };
             const bool wasSkipped
                 = item.job.output.empty() && item.job.stMap.empty() && item.job.gainMap.empty();
             if (report.halted())

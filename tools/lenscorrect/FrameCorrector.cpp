@@ -505,6 +505,53 @@ RgbaImage FrameCorrector::correct(const LensDataKey& frame, Size renderSize, con
     return corrected;
 }
 
+RgbaImage FrameCorrector::correct(
+    const LensDataKey& frame, Size renderSize, RgbaImage&& plate, FramePool* pool)
+{
+    RgbaImage input = std::move(plate);
+    const auto done = [pool](RgbaImage& image)
+    {
+        if (pool)
+        {
+            pool->give(std::move(image));
+        }
+    };
+    if (settings.extraction)
+    {
+        RgbaImage corrected = correctWindow(frame, renderSize, input.pixels.data());
+        done(input);
+        return corrected;
+    }
+    const bool shading = settings.shading.has_value();
+    const bool distortion = settings.distortion.has_value();
+    // As above, every library call writing over its own input.
+    const bool shadingFirst
+        = shading && distortion && *settings.distortion == DistortionMode::undistort;
+    if (shadingFirst)
+    {
+        input = render(frame, picture, input.pixels.data(), true, false, &input);
+    }
+    RgbaImage frameBuffer;
+    if (renderSize == picture)
+    {
+        frameBuffer = std::move(input);
+    }
+    else
+    {
+        frameBuffer = centredCopy(
+            input.pixels.data(), picture, renderSize, pool ? pool->take(renderSize) : RgbaImage());
+        done(input);
+    }
+    frameBuffer = render(frame, renderSize, frameBuffer.pixels.data(), shading && !distortion,
+        distortion, &frameBuffer);
+    if (shading && distortion && !shadingFirst)
+    {
+        frameBuffer
+            = render(frame, renderSize, frameBuffer.pixels.data(), true, false, &frameBuffer);
+    }
+    return frameBuffer;
+}
+
 RgbaImage FrameCorrector::renderWindow(
     const LensDataKey& frame, Size buffer, const float* input, Pass pass, RgbaImage* output)
 {

@@ -11,6 +11,7 @@
 #include "lenscorrect/CommandLineDataSource.h"
 #include "lenscorrect/Extraction.h"
 #include "lenscorrect/FrameGeometry.h"
+#include "lenscorrect/FramePool.h"
 #include "lenscorrect/LensDataKey.h"
 #include "lenscorrect/RgbaImage.h"
 
@@ -105,6 +106,12 @@ public:
     {
         return correct(key(clipFrame), renderSize, picture);
     }
+
+    /// The same, with `plate`'s memory for the result where the frame keeps its size (the
+    /// library takes a frame in whole before it writes any of it out), and any other buffer it
+    /// needs from `pool` when given, where `plate`'s goes back once used.
+    RgbaImage correct(
+        const LensDataKey& frame, Size renderSize, RgbaImage&& plate, FramePool* pool = nullptr);
 
     /// An ST-map of `renderSize`: for every output pixel the normalised position in the plate
     /// that the distortion correction takes it from, s = (x + 0.5) / width and

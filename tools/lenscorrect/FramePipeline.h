@@ -39,9 +39,13 @@ public:
         std::function<void(Rendered&)> write;
     };
 
-    explicit FramePipeline(size_t depth)
-        : decoded(depth)
-        , rendered(depth)
+    /// `framesInFlight`: how many frames may be between the start of their reading and the end
+    /// of their writing at once. Three keep every thread busy (one each); each one more lets a
+    /// stage run ahead by a frame, at the cost of its buffers.
+    explicit FramePipeline(size_t framesInFlight)
+        : slots(framesInFlight)
+        , decoded(framesInFlight)
+        , rendered(framesInFlight)
     {
     }
     ~FramePipeline() { stopAndJoin(); }
@@ -55,7 +59,9 @@ public:
             {
                 for (const Job& job : jobs)
                 {
-                    if (!stages.keepReading() || !decoded.push(stages.read(job)))
+                    // A slot is taken before the frame's memory is.
+                    if (!slots.push(true) || !stages.keepReading()
+                        || !decoded.push(stages.read(job)))
                     {
                         break;
                     }
@@ -65,9 +71,18 @@ public:
         workers.emplace_back(
             [&]
             {
-                while (std::optional<Rendered> item = rendered.pop())
+                for (;;)
                 {
-                    stages.write(*item);
+                    {
+                        std::optional<Rendered> item = rendered.pop();
+                        if (!item)
+                        {
+                            break;
+                        }
+                        stages.write(*item);
+                    }
+                    // The frame's memory is free before the reader may start another.
+                    slots.pop();
                 }
             });
         while (std::optional<Decoded> item = decoded.pop())
@@ -89,6 +104,7 @@ public:
 private:
     void stopAndJoin()
     {
+        slots.close();
         decoded.close();
         rendered.close();
         for (std::thread& worker : workers)
@@ -100,6 +116,8 @@ private:
         }
     }
 
+    /// One entry a frame in flight: the reader waits for room before it starts a frame.
+    BoundedQueue<bool> slots;
     BoundedQueue<Decoded> decoded;
     BoundedQueue<Rendered> rendered;
     std::vector<std::thread> workers;

@@ -10,7 +10,7 @@ namespace LensCorrect
 
 FrameStages::FrameStages(const Options& options, Size picture, const Canvas& canvas,
     FrameCorrector& corrector, ClipLensData& lensData, const PlateKind& kind,
-    std::string plateFormat, std::string clipName)
+    std::string plateFormat, std::string clipName, FramePool* pool)
     : keepSize(options.keepSize)
     , shading(options.shading)
     , distortion(options.distortion)
@@ -22,7 +22,30 @@ FrameStages::FrameStages(const Options& options, Size picture, const Canvas& can
     , kind(kind)
     , plateFormat(std::move(plateFormat))
     , clipName(std::move(clipName))
+    , pool(pool)
 {
+}
+
+RgbaImage FrameStages::take(Size size) { return pool ? pool->take(size) : RgbaImage(); }
+
+void FrameStages::give(RgbaImage& image)
+{
+    if (pool)
+    {
+        pool->give(std::move(image));
+    }
+}
+
+void FrameStages::recycle(Rendered& rendered)
+{
+    for (FrameWriter::FramePart& part : rendered.parts)
+    {
+        for (RgbaImage& group : part.groups)
+        {
+            give(group);
+        }
+    }
+    rendered.parts.clear();
 }
 
 Rendered FrameStages::render(Decoded& decoded)
@@ -47,38 +70,56 @@ Rendered FrameStages::render(Decoded& decoded)
         rendered.window = keepSize
             ? rendered.pictureWindow
             : FrameGeometry::canvasWindow(rendered.pictureWindow, outputSize);
+        // Into a buffer of the pool, the frame's own going back.
         const auto place = [&](RgbaImage image)
         {
             if (image.size == outputSize)
             {
                 return image;
             }
-            return keepSize ? centredCopy(image, outputSize)
-                            : placedCopy(image, outputSize,
-                                FrameGeometry::bufferOffset(picture, image.size, outputSize));
+            RgbaImage placed = keepSize
+                ? centredCopy(image.pixels.data(), image.size, outputSize, take(outputSize))
+                : placedCopy(image.pixels.data(), image.size, outputSize,
+                    FrameGeometry::bufferOffset(picture, image.size, outputSize), take(outputSize));
+            give(image);
+            return placed;
         };
         if (!job.output.empty() || job.preview)
         {
             for (size_t index = 0; index < plate.parts.size(); ++index)
             {
-                const Plate::Part& part = plate.parts[index];
+                Plate::Part& part = plate.parts[index];
                 // Shading leaves every pixel where it is, so a part keeps its data window;
                 // distortion moves pixels anywhere in the frame.
                 const bool inPlace = !distortion;
                 FrameWriter::FramePart output { part.spec,
                     inPlace ? part.place.data : rendered.window, {}, &kind.parts()[index].colour,
                     &kind.parts()[index].layout };
-                for (const RgbaImage& group : part.groups)
+                for (RgbaImage& group : part.groups)
                 {
-                    RgbaImage corrected = corrector.correct(key, renderSize, group);
-                    if (job.preview && index == 0 && output.groups.empty())
+                    const bool preview = job.preview && index == 0 && output.groups.empty();
+                    if (preview)
                     {
                         before = group;
+                    }
+                    // Corrected in the plate's own buffer where the size allows.
+                    RgbaImage corrected
+                        = corrector.correct(key, renderSize, std::move(group), pool);
+                    if (preview)
+                    {
                         after = place(corrected);
                     }
-                    output.groups.push_back(inPlace && part.place.data != part.place.picture
-                            ? placedCopy(corrected, part.place.data.size, part.place.dataOffset())
-                            : place(std::move(corrected)));
+                    if (inPlace && part.place.data != part.place.picture)
+                    {
+                        output.groups.push_back(placedCopy(corrected.pixels.data(), corrected.size,
+                            part.place.data.size, part.place.dataOffset(),
+                            take(part.place.data.size)));
+                        give(corrected);
+                    }
+                    else
+                    {
+                        output.groups.push_back(place(std::move(corrected)));
+                    }
                 }
                 rendered.parts.push_back(std::move(output));
             }

@@ -11,6 +11,7 @@
 #include "lenscorrect/Canvas.h"
 #include "lenscorrect/ClipLensData.h"
 #include "lenscorrect/FrameCorrector.h"
+#include "lenscorrect/FramePool.h"
 #include "lenscorrect/FrameWriter.h"
 #include "lenscorrect/JobPlan.h"
 #include "lenscorrect/PlateKind.h"
@@ -48,12 +49,14 @@ public:
     /// `clipName`: the clip the outputs say they come from.
     FrameStages(const Options& options, Size picture, const Canvas& canvas,
         FrameCorrector& corrector, ClipLensData& lensData, const PlateKind& kind,
-        std::string plateFormat, std::string clipName);
+        std::string plateFormat, std::string clipName, FramePool* pool = nullptr);
 
     /// On one thread (the library's corrector is not shared); failures travel in the result.
     Rendered render(Decoded& decoded);
     /// Throws Failure.
     void write(Rendered& rendered);
+    /// Gives a written frame's buffers back to the pool.
+    void recycle(Rendered& rendered);
 
     /// What a frame's outputs record about it; throws Failure when it finds no lens data.
     Provenance provenance(const MappedFrame& lens) const;
@@ -64,6 +67,9 @@ public:
 
 private:
     Provenance provenance(const LensRecord& record) const;
+    /// A buffer of the pool, or nothing for the copy to allocate.
+    RgbaImage take(Size size);
+    void give(RgbaImage& image);
 
     const bool keepSize;
     const std::optional<ShadingMode> shading;
@@ -76,6 +82,7 @@ private:
     const PlateKind& kind;
     const std::string plateFormat;
     const std::string clipName;
+    FramePool* const pool;
     std::optional<RgbaImage> before;
     std::optional<RgbaImage> after;
 };

@@ -7,6 +7,7 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "lenscorrect/FramePool.h"
 #include "lenscorrect/InputClip.h"
 #include "lenscorrect/PlateKind.h"
 #include "lenscorrect/RgbaImage.h"
@@ -35,10 +36,11 @@ struct Plate
 class PlateReader
 {
 public:
-    PlateReader(const InputClip& clip, const PlateKind& kind);
+    /// `pool`: where the frames' buffers come from, when given.
+    PlateReader(const InputClip& clip, const PlateKind& kind, FramePool* pool = nullptr);
     /// For a clip known by one frame's header rather than listed whole: a chunk that runs from
     /// a plan.
-    PlateReader(const OIIO::ImageSpec& clipSpec, const PlateKind& kind);
+    PlateReader(const OIIO::ImageSpec& clipSpec, const PlateKind& kind, FramePool* pool = nullptr);
     ~PlateReader();
     PlateReader(const PlateReader&) = delete;
     PlateReader& operator=(const PlateReader&) = delete;
@@ -47,8 +49,17 @@ public:
     Plate read(const InputFrame& frame);
 
 private:
+    RgbaImage take(Size size);
+    RgbaImage::Pixels take(size_t floats);
+    void give(RgbaImage::Pixels&& pixels);
+    void give(RgbaImage&& image);
+    /// A part whose channels are red, green, blue (and alpha), as one picture-sized group.
+    RgbaImage readRgba(OIIO::ImageInput& image, const InputFrame& frame, int subimage, int channels,
+        const PicturePlace& place);
+
     const bool isMovie;
     const PlateKind& kind;
+    FramePool* const pool;
     std::unique_ptr<OIIO::ImageInput> movie;
 };
 

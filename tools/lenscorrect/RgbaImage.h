@@ -13,8 +13,17 @@
 namespace LensCorrect
 {
 
+/// Memory of a frame-sized buffer: mapped by itself, away from the heap that the decoders,
+/// encoders and OpenCL runtime allocate from on every frame, so that buffers kept from frame to
+/// frame do not fragment it. Throws std::bad_alloc.
+void* mapFrameMemory(size_t bytes);
+void unmapFrameMemory(void* memory, size_t bytes);
+/// Buffers from this many bytes on are mapped (a 720p float RGBA frame takes 14 MiB).
+constexpr size_t mappedFrameBytes = size_t(8) << 20;
+
 /// An allocator whose vectors leave new elements uninitialised when no value is given, so that
-/// a buffer that is written whole anyway is not zero-filled first.
+/// a buffer that is written whole anyway is not zero-filled first, and that maps frame-sized
+/// ones.
 template <typename T> struct DefaultInitialisingAllocator : std::allocator<T>
 {
     template <typename U> struct rebind
@@ -23,6 +32,24 @@ template <typename T> struct DefaultInitialisingAllocator : std::allocator<T>
     };
     DefaultInitialisingAllocator() = default;
     template <typename U> DefaultInitialisingAllocator(const DefaultInitialisingAllocator<U>&) { }
+
+    T* allocate(size_t count)
+    {
+        if (count * sizeof(T) >= mappedFrameBytes)
+        {
+            return static_cast<T*>(mapFrameMemory(count * sizeof(T)));
+        }
+        return std::allocator<T>::allocate(count);
+    }
+    void deallocate(T* memory, size_t count)
+    {
+        if (count * sizeof(T) >= mappedFrameBytes)
+        {
+            unmapFrameMemory(memory, count * sizeof(T));
+            return;
+        }
+        std::allocator<T>::deallocate(memory, count);
+    }
 
     template <typename U>
     void construct(U* pointer) noexcept(std::is_nothrow_default_constructible_v<U>)
@@ -40,6 +67,7 @@ template <typename T> struct DefaultInitialisingAllocator : std::allocator<T>
 /// gaps.
 struct RgbaImage
 {
+    using Pixels = std::vector<float, DefaultInitialisingAllocator<float>>;
     struct Uninitialised
     {
     };
@@ -66,18 +94,22 @@ struct RgbaImage
     size_t bytes() const { return pixels.size() * sizeof(float); }
 
     Size size;
-    std::vector<float, DefaultInitialisingAllocator<float>> pixels;
+    Pixels pixels;
 };
 
 /// An image of `size` holding `image` with its top left corner at `offset`, in zeros; or, when
 /// `size` is smaller in both directions, the part of `image` whose top left corner is at
 /// `offset`. Throws Failure when it is neither or the offset leaves no room.
 RgbaImage placedCopy(const RgbaImage& image, Size size, Size offset);
-/// The same for RGBA pixels of `imageSize` that the caller keeps.
-RgbaImage placedCopy(const float* image, Size imageSize, Size size, Size offset);
+/// The same for RGBA pixels of `imageSize` that the caller keeps, into `into`'s memory when it
+/// is given (its pixels are overwritten, whatever their size).
+RgbaImage placedCopy(
+    const float* image, Size imageSize, Size size, Size offset, RgbaImage into = {});
+/// Zeros every pixel of `image` outside the window of `inside` at `offset`.
+void zeroOutside(RgbaImage& image, Size inside, Size offset);
 
 /// placedCopy with the smaller image centred in the larger.
 RgbaImage centredCopy(const RgbaImage& image, Size size);
-RgbaImage centredCopy(const float* image, Size imageSize, Size size);
+RgbaImage centredCopy(const float* image, Size imageSize, Size size, RgbaImage into = {});
 
 } // namespace LensCorrect

@@ -27,7 +27,7 @@ extern "C" void requestStop(int)
 
 int main(int argc, char** argv)
 {
-    LensCorrect::keepFreedFrameMemoryInHeap();
+    LensCorrect::backLargeBlocksWithHugePages(argv);
     try
     {
         const LensCorrect::CommandLine commandLine
