@@ -568,7 +568,7 @@ namespace
         FrameMemory::check(FrameMemory::needed(largest, groups, framesInFlight),
             FrameMemory::available(), largest, framesInFlight);
         // Each frame's groups and one copy a stage makes.
-        pool.emplace(framesInFlight * (groups + 1));
+        pool.emplace(framesInFlight * (groups + 1), largest);
         frameStages.emplace(options, picture, *canvas, *corrector, *lensData, *kind, plateFormat,
             clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name, &*pool);
         std::vector<int> skipped;

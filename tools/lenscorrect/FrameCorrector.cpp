@@ -532,7 +532,7 @@ RgbaImage FrameCorrector::correct(
         input = render(frame, picture, input.pixels.data(), true, false, &input);
     }
     RgbaImage frameBuffer;
-    if (renderSize == picture)
+    if (renderSize == picture || centreInPlace(input, renderSize))
     {
         frameBuffer = std::move(input);
     }

@@ -7,8 +7,9 @@
 namespace LensCorrect
 {
 
-FramePool::FramePool(size_t kept)
+FramePool::FramePool(size_t kept, Size frame)
     : kept(kept)
+    , frameFloats(frame.pixels() * 4)
 {
 }
 
@@ -46,7 +47,7 @@ RgbaImage::Pixels FramePool::takeFloats(size_t count)
     {
         // Not grown in place: that would copy the old contents first.
         pixels = RgbaImage::Pixels();
-        pixels.reserve(count);
+        pixels.reserve(std::max(count, frameFloats));
     }
     pixels.resize(count);
     return pixels;

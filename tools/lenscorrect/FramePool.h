@@ -19,7 +19,10 @@ namespace LensCorrect
 class FramePool
 {
 public:
-    explicit FramePool(size_t kept);
+    /// `frame`: the largest frame of the run. Every buffer holds at least one of it, so that any
+    /// free buffer serves any stage (the plate, the enlarged frame) and none is kept idle for
+    /// want of room.
+    explicit FramePool(size_t kept, Size frame = {});
     FramePool(const FramePool&) = delete;
     FramePool& operator=(const FramePool&) = delete;
 
@@ -36,6 +39,7 @@ public:
 
 private:
     const size_t kept;
+    const size_t frameFloats;
     mutable std::mutex mutex;
     std::vector<RgbaImage::Pixels> free;
 };

@@ -58,7 +58,7 @@ void PlateReader::give(RgbaImage::Pixels&& pixels)
 void PlateReader::give(RgbaImage&& image) { give(std::move(image.pixels)); }
 
 RgbaImage PlateReader::readRgba(OIIO::ImageInput& image, const InputFrame& frame, int subimage,
-    int channels, const PicturePlace& place)
+    const OIIO::ImageSpec& spec, const PicturePlace& place)
 {
     // Decoded straight into its place in the picture: red, green, blue (and alpha) are the
     // image's own four floats, a row of the picture apart.
@@ -67,11 +67,12 @@ RgbaImage PlateReader::readRgba(OIIO::ImageInput& image, const InputFrame& frame
     constexpr OIIO::stride_t pixelStride = 4 * sizeof(float);
     const OIIO::stride_t rowStride = OIIO::stride_t(place.picture.size.width) * pixelStride;
     float* const first = group.pixel(offset.width, offset.height);
-    if (!image.read_image(subimage, 0, 0, channels, OIIO::TypeFloat, first, pixelStride, rowStride))
+    if (!image.read_image(
+            subimage, 0, 0, spec.nchannels, OIIO::TypeFloat, first, pixelStride, rowStride))
     {
         throw unreadable(frame, image.geterror());
     }
-    if (channels == 3)
+    if (spec.nchannels == 3)
     {
         const Size size = place.data.size;
         for (uint32_t y = 0; y < size.height; ++y)
@@ -139,7 +140,7 @@ Plate PlateReader::read(const InputFrame& frame)
         std::vector<RgbaImage> groups;
         if (part.layout.isRgba())
         {
-            groups.push_back(readRgba(*image, frame, subimage, spec.nchannels, place));
+            groups.push_back(readRgba(*image, frame, subimage, spec, place));
         }
         else
         {

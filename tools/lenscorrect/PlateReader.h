@@ -54,8 +54,8 @@ private:
     void give(RgbaImage::Pixels&& pixels);
     void give(RgbaImage&& image);
     /// A part whose channels are red, green, blue (and alpha), as one picture-sized group.
-    RgbaImage readRgba(OIIO::ImageInput& image, const InputFrame& frame, int subimage, int channels,
-        const PicturePlace& place);
+    RgbaImage readRgba(OIIO::ImageInput& image, const InputFrame& frame, int subimage,
+        const OIIO::ImageSpec& spec, const PicturePlace& place);
 
     const bool isMovie;
     const PlateKind& kind;

@@ -94,6 +94,29 @@ void zeroOutside(RgbaImage& image, Size inside, Size offset)
     }
 }
 
+bool centreInPlace(RgbaImage& image, Size size)
+{
+    const Size from = image.size;
+    if (from.width > size.width || from.height > size.height
+        || image.pixels.capacity() < size.pixels() * 4)
+    {
+        return false;
+    }
+    const Size offset = FrameGeometry::centredOffset(from, size);
+    image.pixels.resize(size.pixels() * 4);
+    image.size = size;
+    // Last row first: a row's new place lies at or after its old one and after every earlier
+    // row's old place, so no row is overwritten before it has moved.
+    float* const pixels = image.pixels.data();
+    for (uint32_t y = from.height; y-- > 0;)
+    {
+        std::memmove(image.pixel(offset.width, y + offset.height),
+            pixels + size_t(y) * from.width * 4, size_t(from.width) * 4 * sizeof(float));
+    }
+    zeroOutside(image, from, offset);
+    return true;
+}
+
 RgbaImage centredCopy(const RgbaImage& image, Size size)
 {
     return centredCopy(image.pixels.data(), image.size, size);

@@ -108,6 +108,10 @@ RgbaImage placedCopy(
 /// Zeros every pixel of `image` outside the window of `inside` at `offset`.
 void zeroOutside(RgbaImage& image, Size inside, Size offset);
 
+/// Makes `image` the centre of a larger frame of `size` in its own memory (zeros around it), where
+/// its buffer holds that frame; false, and `image` untouched, where it does not.
+bool centreInPlace(RgbaImage& image, Size size);
+
 /// placedCopy with the smaller image centred in the larger.
 RgbaImage centredCopy(const RgbaImage& image, Size size);
 RgbaImage centredCopy(const float* image, Size imageSize, Size size, RgbaImage into = {});

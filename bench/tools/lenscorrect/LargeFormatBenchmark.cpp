@@ -88,25 +88,28 @@ std::string plateFolder(const Plate& plate)
         const std::string folder = directory().makeDirectory(key);
         OIIO::ImageSpec spec(plate.width, plate.height, 4, plate.type);
         spec.attribute("compression", plate.compression);
-        std::vector<float> pixels(size_t(plate.width) * plate.height * 4);
-        uint32_t noise = 12345;
-        for (size_t i = 0; i < pixels.size(); ++i)
-        {
-            const size_t pixel = i / 4;
-            noise = noise * 1664525u + 1013904223u;
-            pixels[i] = i % 4 == 3 ? 1.0f
-                                   : 0.4f
-                    + 0.3f * std::sin(0.004f * float(pixel % plate.width) + float(i % 4))
-                        * std::cos(0.003f * float(pixel / plate.width))
-                    + 0.01f * float(noise >> 24) / 255.0f;
-        }
+        // Row by row: a child's peak memory includes this process's peak at the time it starts.
+        std::vector<float> row(size_t(plate.width) * 4);
         for (int frame = 1001; frame < 1001 + plate.frames; ++frame)
         {
             const std::string path
                 = folder + "/plate." + std::to_string(frame) + "." + plate.extension;
             auto output = OIIO::ImageOutput::create(path);
             output->open(path, spec);
-            output->write_image(OIIO::TypeFloat, pixels.data());
+            uint32_t noise = 12345;
+            for (int y = 0; y < plate.height; ++y)
+            {
+                for (size_t i = 0; i < row.size(); ++i)
+                {
+                    noise = noise * 1664525u + 1013904223u;
+                    row[i] = i % 4 == 3 ? 1.0f
+                                        : 0.4f
+                            + 0.3f * std::sin(0.004f * float(i / 4) + float(i % 4))
+                                * std::cos(0.003f * float(y))
+                            + 0.01f * float(noise >> 24) / 255.0f;
+                }
+                output->write_scanline(y, 0, OIIO::TypeFloat, row.data());
+            }
             output->close();
         }
         folders[key] = folder;
