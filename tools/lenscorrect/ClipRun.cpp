@@ -23,6 +23,7 @@
 #include "lenscorrect/MappingDocument.h"
 #include "lenscorrect/MappingListing.h"
 #include "lenscorrect/OpenTrackIoConversion.h"
+#include "lenscorrect/OpenTrackIoLosses.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
 #include "lenscorrect/OutputCheck.h"
 #include "lenscorrect/PlateIdentity.h"
@@ -30,6 +31,7 @@
 #include "lenscorrect/PlateMetadata.h"
 #include "lenscorrect/PlateReader.h"
 #include "lenscorrect/Preview.h"
+#include "lenscorrect/TextHelpers.h"
 
 namespace fs = std::filesystem;
 
@@ -42,13 +44,6 @@ namespace
     // Two frames between each pair of threads keep all three busy without holding much memory;
     // beyond twice 2160p one, since a frame then takes a quarter GiB or more per buffer.
     size_t queueDepth(Size picture) { return picture.pixels() > uint64_t(2) * 3840 * 2160 ? 1 : 2; }
-
-    std::string sizeText(Size size)
-    {
-        return std::to_string(size.width) + "x" + std::to_string(size.height);
-    }
-
-    std::string fileName(const std::string& path) { return fs::path(path).filename().string(); }
 
     /// One run over one clip.
     class Run
@@ -245,8 +240,7 @@ namespace
             Options planned = options;
             planned.colorSpace = plan->colorSpace;
             kind.emplace(planned, frame.path,
-                spec.get_int_attribute("oiio:Movie") != 0 ? std::vector<OIIO::ImageSpec> { spec }
-                                                          : imageParts(*image));
+                isMovie(spec) ? std::vector<OIIO::ImageSpec> { spec } : imageParts(*image));
             const Size size = kind->place().picture.size;
             if (size != plan->picture || spec.nchannels != plan->channels
                 || plateFormat != plan->format)
@@ -332,7 +326,7 @@ namespace
     std::map<int, Failure> Run::checkHeaders(const std::vector<Job>& jobs) const
     {
         std::map<int, Failure> failures;
-        if (spec.get_int_attribute("oiio:Movie") != 0)
+        if (isMovie(spec))
         {
             return failures;
         }
@@ -555,7 +549,7 @@ namespace
     ExitStatus Run::process(std::vector<Job>& jobs)
     {
         frameStages.emplace(options, picture, *canvas, *corrector, *lensData, *kind, plateFormat,
-            clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name);
+            shownClipName(clipName, identity.clipFilePath));
         std::vector<int> skipped;
         std::vector<std::pair<int, std::string>> redone;
         const std::vector<Job> work = unfinishedJobs(
@@ -820,7 +814,7 @@ namespace
                 report.say("lenscorrect: " + remark);
             }
             report.say("lenscorrect: lens data " + lensData->path() + " for clip "
-                + (clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name)
+                + shownClipName(clipName, identity.clipFilePath)
                 + (clipName.fromPlate ? " (from " + clipName.source + ")" : "")
                 + (withoutOverscan && !options.sizeWithoutOverscan ? "; picture without overscan "
                             + sizeText(*withoutOverscan) + " from the display window"

@@ -28,7 +28,7 @@ PlateReader::PlateReader(const InputClip& clip, const PlateKind& kind)
 }
 
 PlateReader::PlateReader(const OIIO::ImageSpec& clipSpec, const PlateKind& kind)
-    : isMovie(clipSpec.get_int_attribute("oiio:Movie") != 0)
+    : isMovie(LensCorrect::isMovie(clipSpec))
     , kind(kind)
 {
 }
