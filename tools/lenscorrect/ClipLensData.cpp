@@ -3,10 +3,7 @@
 #include "lenscorrect/ClipLensData.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <sstream>
-#include <vector>
 
 #include "Core/CorrectionFrameLookup.h"
 #include "CorrectionData/Container/ManagedContainer.h"
@@ -20,49 +17,13 @@
 #include "lenscorrect/Failure.h"
 #include "lenscorrect/FrameCorrector.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
+#include "lenscorrect/TextHelpers.h"
 
 namespace LensCorrect
 {
 
 namespace
 {
-
-    std::string fileName(const std::string& path)
-    {
-        const size_t separator = path.rfind('/');
-        return separator == std::string::npos ? path : path.substr(separator + 1);
-    }
-
-    /// Runs a library operation, its exceptions turned into the tool's failures.
-    template <typename Operation> auto libraryCall(Operation operation)
-    {
-        try
-        {
-            return operation();
-        }
-        catch (const Exception& exception)
-        {
-            throw Failure::fromLibrary(exception.what(), exception.detailedDescription());
-        }
-    }
-
-    std::string rateText(float rate)
-    {
-        char text[32];
-        std::snprintf(text, sizeof(text), "%g", double(rate));
-        return text;
-    }
-
-    Core::FrameData frameData(const LensDataKey& key)
-    {
-        Core::FrameData frameData {};
-        frameData.frameNumber = key.frameNumber;
-        frameData.framesPerSecond = key.framesPerSecond;
-        const size_t length
-            = std::min(key.startTimecode.size(), sizeof(frameData.startTimecode) - 1);
-        std::memcpy(frameData.startTimecode, key.startTimecode.data(), length);
-        return frameData;
-    }
 
     /// The clip frame number the library looks a key up by (Core::correctionFrame's arithmetic,
     /// without its 32-bit wrap); none where the library's look-up fails.
@@ -178,7 +139,7 @@ LensRecord ClipLensData::record(const MappedFrame& mapped)
             sample.timecode ? sample.timecode->timecode.string(false) : std::string(),
             sample.focalLength, sample.focusDistance };
     }
-    const Core::FrameData data = frameData(*mapped.key);
+    const Core::FrameData data = libraryFrameData(*mapped.key);
     const CorrectionData::Frame frame
         = libraryCall([&] { return Core::correctionFrame(*container, data); });
     const std::shared_ptr<const CorrectionData::Content> parsed = content();
@@ -293,12 +254,12 @@ LensDataKey ClipLensData::clipFrameKey(
     {
         throw Failure(start ? "The start timecode is a label that drop-frame counting leaves out."
                             : "The start timecode cannot be read at the lens data's rate.",
-            "Start Timecode: \"" + startTimecode + "\"\nFrame Rate: " + rateText(lens.tcFps)
+            "Start Timecode: \"" + startTimecode + "\"\nFrame Rate: " + numberText(lens.tcFps, 6)
                 + " (drop-frame)\nCorrection File: \"" + path() + "\"");
     }
     const LensDataKey atRate { clipFrame, framesPerSecond, "" };
     return dropFrameKey(DropFrame::count(*start, perSecond)
-        + Core::convertedFrameNumber(frameData(atRate), lens.tcFps));
+        + Core::convertedFrameNumber(libraryFrameData(atRate), lens.tcFps));
 }
 
 const std::pair<std::optional<double>, std::optional<double>>& ClipLensData::lensState(
@@ -307,41 +268,27 @@ const std::pair<std::optional<double>, std::optional<double>>& ClipLensData::len
     if (!lensStates)
     {
         lensStates.emplace();
-        std::string text;
+        // The columns after the distortion: focal length, then focus distance. The library has
+        // parsed the file already; should it have changed since, the lines before the fault count.
         try
         {
+            std::string text;
             CorrectionFile::Reader().readFile(path(), text);
+            CorrectionFile::FrameLines lines(text);
+            ClassicNumberReader reader;
+            const auto number = [&](size_t field)
+            {
+                float value = 0.0f;
+                return reader.read(lines.field(field), value) ? std::optional<double>(value)
+                                                              : std::nullopt;
+            };
+            while (lines.next())
+            {
+                (*lensStates)[lines.frameNumber()] = { number(3), number(4) };
+            }
         }
         catch (const Exception&)
         {
-        }
-        // Frame lines follow the body marker: number; shading; distortion; focal length; focus
-        // distance; ... Only lines whose fields read as numbers count.
-        const std::string marker = "frame;shading;radialDistortion;";
-        const size_t body = text.find("\n" + marker);
-        std::istringstream lines(body == std::string::npos ? std::string() : text.substr(body + 1));
-        std::string line;
-        std::getline(lines, line);
-        ClassicNumberReader reader;
-        while (std::getline(lines, line))
-        {
-            std::vector<std::string> fields;
-            std::istringstream split(line);
-            for (std::string field; std::getline(split, field, ';');)
-            {
-                fields.push_back(field);
-            }
-            unsigned int number = 0;
-            if (fields.size() < 5 || !reader.read(fields[0], number))
-            {
-                continue;
-            }
-            auto& state = (*lensStates)[number];
-            float value = 0.0f;
-            state.first
-                = reader.read(fields[3], value) ? std::optional<double>(value) : std::nullopt;
-            state.second
-                = reader.read(fields[4], value) ? std::optional<double>(value) : std::nullopt;
         }
     }
     static const std::pair<std::optional<double>, std::optional<double>> none;

@@ -22,6 +22,7 @@
 #include "lenscorrect/Extraction.h"
 #include "lenscorrect/FrameList.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
+#include "lenscorrect/TextHelpers.h"
 
 namespace pt = boost::property_tree;
 
@@ -34,18 +35,6 @@ namespace
     /// Raised with every change of the file's layout; a plan of another version is refused.
     const char* const formatVersion = "1";
     const char* const versionKey = "lenscorrect plan";
-
-    std::string numberText(double value)
-    {
-        char text[32];
-        std::snprintf(text, sizeof(text), "%.9g", value);
-        return text;
-    }
-
-    std::string sizeText(Size size)
-    {
-        return std::to_string(size.width) + "x" + std::to_string(size.height);
-    }
 
     Failure notAPlan(const std::string& path, const std::string& reason)
     {
@@ -210,15 +199,16 @@ std::map<std::string, std::string> ClipPlan::settingsOf(const Options& options)
     put("--clip", options.clip);
     put("--clip-name", options.clipName);
     put("--first-frame", options.firstFrame ? std::to_string(*options.firstFrame) : "");
-    put("--fps", options.framesPerSecond > 0.0f ? numberText(options.framesPerSecond) : "");
+    put("--fps", options.framesPerSecond > 0.0f ? numberText(options.framesPerSecond, 9) : "");
     put("--start-timecode", options.startTimecode);
     if (options.sensorSize)
     {
         put("--sensor-size",
-            numberText(options.sensorSize->first) + ":" + numberText(options.sensorSize->second));
+            numberText(options.sensorSize->first, 9) + ":"
+                + numberText(options.sensorSize->second, 9));
     }
     put("--resolution", options.resolution ? sizeText(*options.resolution) : "");
-    put("--image-diameter", options.imageDiameter ? numberText(*options.imageDiameter) : "");
+    put("--image-diameter", options.imageDiameter ? numberText(*options.imageDiameter, 9) : "");
     put("--size-without-overscan",
         options.sizeWithoutOverscan ? sizeText(*options.sizeWithoutOverscan) : "");
     put("--extraction", options.extraction ? extractionText(*options.extraction) : "");
@@ -271,7 +261,7 @@ void ClipPlan::write(const std::string& path) const
             {
                 pt::ptree record;
                 record.put("frame", std::to_string(planned.key->frameNumber));
-                record.put("fps", numberText(planned.key->framesPerSecond));
+                record.put("fps", numberText(planned.key->framesPerSecond, 9));
                 record.put("startTimecode", planned.key->startTimecode);
                 row.add_child("record", record);
             }

@@ -25,6 +25,7 @@
 #include "lenscorrect/MappingDocument.h"
 #include "lenscorrect/MappingListing.h"
 #include "lenscorrect/OpenTrackIoConversion.h"
+#include "lenscorrect/OpenTrackIoLosses.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
 #include "lenscorrect/OutputCheck.h"
 #include "lenscorrect/PlateIdentity.h"
@@ -32,6 +33,7 @@
 #include "lenscorrect/PlateMetadata.h"
 #include "lenscorrect/PlateReader.h"
 #include "lenscorrect/Preview.h"
+#include "lenscorrect/TextHelpers.h"
 
 namespace fs = std::filesystem;
 
@@ -44,13 +46,6 @@ namespace
     // One frame being read, one corrected, one written: every thread busy, and no frame's
     // buffers held only to wait.
     constexpr size_t framesInFlight = 3;
-
-    std::string sizeText(Size size)
-    {
-        return std::to_string(size.width) + "x" + std::to_string(size.height);
-    }
-
-    std::string fileName(const std::string& path) { return fs::path(path).filename().string(); }
 
     /// One run over one clip.
     class Run
@@ -249,8 +244,7 @@ namespace
             Options planned = options;
             planned.colorSpace = plan->colorSpace;
             kind.emplace(planned, frame.path,
-                spec.get_int_attribute("oiio:Movie") != 0 ? std::vector<OIIO::ImageSpec> { spec }
-                                                          : imageParts(*image));
+                isMovie(spec) ? std::vector<OIIO::ImageSpec> { spec } : imageParts(*image));
             const Size size = kind->place().picture.size;
             if (size != plan->picture || spec.nchannels != plan->channels
                 || plateFormat != plan->format)
@@ -336,7 +330,7 @@ namespace
     std::map<int, Failure> Run::checkHeaders(const std::vector<Job>& jobs) const
     {
         std::map<int, Failure> failures;
-        if (spec.get_int_attribute("oiio:Movie") != 0)
+        if (isMovie(spec))
         {
             return failures;
         }
@@ -570,7 +564,7 @@ namespace
         // Each frame's groups and one copy a stage makes.
         pool.emplace(framesInFlight * (groups + 1), largest);
         frameStages.emplace(options, picture, *canvas, *corrector, *lensData, *kind, plateFormat,
-            clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name, &*pool);
+            shownClipName(clipName, identity.clipFilePath), &*pool);
         std::vector<int> skipped;
         std::vector<std::pair<int, std::string>> redone;
         const std::vector<Job> work = unfinishedJobs(
@@ -842,7 +836,7 @@ namespace
                 report.say("lenscorrect: " + remark);
             }
             report.say("lenscorrect: lens data " + lensData->path() + " for clip "
-                + (clipName.name.empty() ? fileName(identity.clipFilePath) : clipName.name)
+                + shownClipName(clipName, identity.clipFilePath)
                 + (clipName.fromPlate ? " (from " + clipName.source + ")" : "")
                 + (withoutOverscan && !options.sizeWithoutOverscan ? "; picture without overscan "
                             + sizeText(*withoutOverscan) + " from the display window"

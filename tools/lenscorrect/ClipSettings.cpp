@@ -8,6 +8,7 @@
 
 #include "Core/FrameArithmetic.h"
 #include "lenscorrect/Failure.h"
+#include "lenscorrect/TextHelpers.h"
 
 namespace fs = std::filesystem;
 
@@ -41,8 +42,7 @@ float overscanPercent(Size plate, const std::optional<Size>& sizeWithoutOverscan
     {
         throw Failure("The picture without overscan (--size-without-overscan) is a single pixel, "
                       "too small to measure the overscan against.",
-            "Size Without Overscan: " + std::to_string(sizeWithoutOverscan->width) + "x"
-                + std::to_string(sizeWithoutOverscan->height) + " px");
+            "Size Without Overscan: " + pixelSizeText(*sizeWithoutOverscan));
     }
     return *percent;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lenscorrect/CommandLineDataSource.h"
+#include "lenscorrect/FrameCorrector.h"
 #include "lenscorrect/FrameGeometry.h"
 #include "lenscorrect/Options.h"
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Core/TextCopy.h"
+#include "lenscorrect/TextHelpers.h"
 
 namespace LensCorrect
 {
@@ -16,12 +17,6 @@ namespace
     bool copy(const std::string& text, char* buffer, size_t capacity)
     {
         return !text.empty() && Core::copyWholeText(text, buffer, capacity);
-    }
-
-    std::string fileName(const std::string& path)
-    {
-        const size_t separator = path.rfind('/');
-        return separator == std::string::npos ? path : path.substr(separator + 1);
     }
 
 } // namespace

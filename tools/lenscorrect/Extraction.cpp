@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
 #include "lenscorrect/Failure.h"
+#include "lenscorrect/TextHelpers.h"
 
 namespace LensCorrect
 {
@@ -25,21 +25,10 @@ namespace
             && result.ptr == end;
     }
 
-    std::string number(double value)
-    {
-        char text[32];
-        std::snprintf(text, sizeof(text), "%.10g", value);
-        return text;
-    }
-
-    std::string sizeText(Size size)
-    {
-        return std::to_string(size.width) + "x" + std::to_string(size.height) + " px";
-    }
-
     std::string windowText(const Extraction& extraction, double x, double y)
     {
-        return sizeText(extraction.size) + " at " + number(x) + ", " + number(y);
+        return pixelSizeText(extraction.size) + " at " + numberText(x, 10) + ", "
+            + numberText(y, 10);
     }
 
     const char* const syntax = "--extraction WIDTHxHEIGHT[+X+Y][@SCALE] gives the plate's "
@@ -90,8 +79,7 @@ Extraction parseExtraction(const std::string& text)
 
 std::string extractionText(const Extraction& extraction)
 {
-    std::string text
-        = std::to_string(extraction.size.width) + "x" + std::to_string(extraction.size.height);
+    std::string text = sizeText(extraction.size);
     if (extraction.position)
     {
         text += "+" + std::to_string(extraction.position->first) + "+"
@@ -99,7 +87,7 @@ std::string extractionText(const Extraction& extraction)
     }
     if (extraction.scale)
     {
-        text += "@" + number(*extraction.scale);
+        text += "@" + numberText(*extraction.scale, 10);
     }
     return text;
 }
@@ -122,9 +110,9 @@ CameraWindow cameraWindow(const Extraction& extraction, Size picture,
     {
         throw Failure("The extraction does not lie inside the recording.",
             "Extraction: " + windowText(extraction, window.x, window.y)
-                + (extraction.position ? "" : " (centred)") + "\nRecording: " + sizeText(recording)
-                + "\nHint: " + syntax + "; it must fit inside the recording's "
-                + sizeText(recording));
+                + (extraction.position ? "" : " (centred)")
+                + "\nRecording: " + pixelSizeText(recording) + "\nHint: " + syntax
+                + "; it must fit inside the recording's " + pixelSizeText(recording));
     }
 
     const Size plate = window.plate;
@@ -137,16 +125,16 @@ CameraWindow cameraWindow(const Extraction& extraction, Size picture,
         const long long fitting = std::llround(plate.height / (double(plate.width) / size.width));
         const std::string suggestion = extraction.scale
             ? "leave the scale out (the plate's width gives "
-                + number(plate.width / double(size.width)) + ")"
+                + numberText(plate.width / double(size.width), 10) + ")"
             : "a window of the plate's aspect ratio, such as --extraction "
                 + std::to_string(size.width) + "x" + std::to_string(fitting)
                 + (extraction.position ? "+" + std::to_string(extraction.position->first) + "+"
                             + std::to_string(extraction.position->second)
                                        : std::string());
         throw Failure("The plate's size does not match the extraction at its scale.",
-            "Plate: " + sizeText(plate) + (withoutOverscan ? " without overscan" : "")
-                + "\nExtraction: " + sizeText(size) + " of the " + sizeText(recording)
-                + " recording\nScale: " + number(window.scale)
+            "Plate: " + pixelSizeText(plate) + (withoutOverscan ? " without overscan" : "")
+                + "\nExtraction: " + pixelSizeText(size) + " of the " + pixelSizeText(recording)
+                + " recording\nScale: " + numberText(window.scale, 10)
                 + (extraction.scale ? "" : " (the plate's width over the extraction's)")
                 + ", giving " + std::to_string(width) + "x" + std::to_string(height)
                 + " px\nHint: " + syntax + "; " + suggestion);
@@ -158,7 +146,7 @@ CameraWindow cameraWindow(const Extraction& extraction, Size picture,
     if (fullWidth > UINT32_MAX || fullHeight > UINT32_MAX)
     {
         throw Failure("The recording at the plate's scale is larger than a frame can be.",
-            "Recording: " + sizeText(recording) + "\nScale: " + number(window.scale));
+            "Recording: " + pixelSizeText(recording) + "\nScale: " + numberText(window.scale, 10));
     }
     window.fullFrame = { uint32_t(fullWidth), uint32_t(fullHeight) };
 
@@ -212,20 +200,20 @@ BufferPlace CameraWindow::bufferAround(int64_t shiftX2, int64_t shiftY2, Size ma
 std::string CameraWindow::description() const
 {
     std::string text = "extraction " + windowText(extraction, x, y) + " of the "
-        + sizeText(recording) + " recording at scale " + number(scale)
+        + pixelSizeText(recording) + " recording at scale " + numberText(scale, 10)
         + (extraction.scale ? "" : " (from the plate's width)") + ": the plate's picture "
-        + sizeText(picture)
-        + (plate != picture ? " (" + sizeText(plate) + " without overscan)" : std::string())
-        + ", the optical centre at " + number(centreX2 / 2.0) + ", " + number(centreY2 / 2.0)
-        + " in it";
+        + pixelSizeText(picture)
+        + (plate != picture ? " (" + pixelSizeText(plate) + " without overscan)" : std::string())
+        + ", the optical centre at " + numberText(centreX2 / 2.0, 10) + ", "
+        + numberText(centreY2 / 2.0, 10) + " in it";
     if (centreShiftX != 0.0 || centreShiftY != 0.0)
     {
-        text += " (moved by " + number(centreShiftX) + ", " + number(centreShiftY)
+        text += " (moved by " + numberText(centreShiftX, 10) + ", " + numberText(centreShiftY, 10)
             + " px to the nearest half pixel)";
     }
     return text
         + (centred() ? ", its middle; corrected as a recording format of its own"
-                     : "; corrected in a " + sizeText(buffer) + " buffer centred on it");
+                     : "; corrected in a " + pixelSizeText(buffer) + " buffer centred on it");
 }
 
 void checkPlateFitsRecording(Size plate, Size recording)
@@ -247,7 +235,7 @@ void checkPlateFitsRecording(Size plate, Size recording)
     const Size suggested { uint32_t(std::max(1LL, std::llround(plate.width / shrink))),
         uint32_t(std::max(1LL, std::llround(plate.height / shrink))) };
     throw Failure("The plate is neither the recording format at another size nor a window of it.",
-        "Plate: " + sizeText(plate) + "\nRecording Format: " + sizeText(recording)
+        "Plate: " + pixelSizeText(plate) + "\nRecording Format: " + pixelSizeText(recording)
             + "\nHint: a plate cut from the recording says where with --extraction, in the "
               "recording's pixels: --extraction "
             + std::to_string(suggested.width) + "x" + std::to_string(suggested.height)

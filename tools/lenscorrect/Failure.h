@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "Exception/Exception.h"
+
 namespace LensCorrect
 {
 
@@ -31,5 +33,18 @@ private:
 
     std::string detailedText;
 };
+
+/// Runs a library operation outside Core::Core, its exceptions turned into the tool's failures.
+template <typename Operation> auto libraryCall(Operation operation)
+{
+    try
+    {
+        return operation();
+    }
+    catch (const Exception& exception)
+    {
+        throw Failure::fromLibrary(exception.what(), exception.detailedDescription());
+    }
+}
 
 } // namespace LensCorrect

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <utility>
 
@@ -13,9 +12,9 @@
 #include "Core/RendererConfiguration.h"
 #include "Core/TextCopy.h"
 #include "CorrectionData/Container/ManagedContainer.h"
-#include "Exception/Exception.h"
 #include "lenscorrect/ClipSettings.h"
 #include "lenscorrect/Failure.h"
+#include "lenscorrect/TextHelpers.h"
 
 namespace LensCorrect
 {
@@ -31,20 +30,6 @@ namespace
     double halfDiagonal(Size size)
     {
         return std::hypot(double(size.width), double(size.height)) / 2;
-    }
-
-    /// Runs a library operation outside Core::Core, its exceptions turned into the tool's
-    /// failures.
-    template <typename Operation> auto libraryCall(Operation operation)
-    {
-        try
-        {
-            return operation();
-        }
-        catch (const Exception& exception)
-        {
-            throw Failure::fromLibrary(exception.what(), exception.detailedDescription());
-        }
     }
 
     /// The distorted radius h (mm) that the frame's distortion fit takes to the undistorted
@@ -138,10 +123,7 @@ public:
                 }
                 else if (!identity.correctionFilePath.empty())
                 {
-                    const size_t separator = identity.clipFilePath.rfind('/');
-                    const std::string name = separator == std::string::npos
-                        ? identity.clipFilePath
-                        : identity.clipFilePath.substr(separator + 1);
+                    const std::string name = fileName(identity.clipFilePath);
                     if (!container || container->correctionFilePath != identity.correctionFilePath
                         || container->clipFileName != name)
                     {
@@ -171,21 +153,15 @@ FrameCorrector::FrameCorrector(const LensSettings& settings, Size picture)
     , core(std::make_unique<CommandLineDataSource>(
           settings.identity, settings.manualRecordingFormat, request))
 {
-    // The library takes the timecode in a field of 16 characters with its NUL; a cut one would
-    // look up other frames.
-    if (settings.startTimecode.size() >= sizeof(Core::FrameData::startTimecode))
-    {
-        throw Failure("The start timecode is longer than a timecode can be.",
-            "Start Timecode: \"" + settings.startTimecode + "\"");
-    }
+    // Refused here rather than at the first frame.
+    libraryFrameData(key(0));
     const std::optional<Size>& withoutOverscan = settings.sizeWithoutOverscan;
     if (withoutOverscan
         && (withoutOverscan->width > picture.width || withoutOverscan->height > picture.height))
     {
-        const auto text = [](Size size)
-        { return std::to_string(size.width) + "x" + std::to_string(size.height) + " px"; };
         throw Failure("The picture without overscan is larger than the plate.",
-            "Size Without Overscan: " + text(*withoutOverscan) + "\nPlate: " + text(picture));
+            "Size Without Overscan: " + pixelSizeText(*withoutOverscan)
+                + "\nPlate: " + pixelSizeText(picture));
     }
 }
 
@@ -226,16 +202,10 @@ void FrameCorrector::setFrameMetadata(std::string json, std::string origin)
 
 Core::FrameData FrameCorrector::frameData(const LensDataKey& key, Size bufferSize) const
 {
-    Core::FrameData frame {};
     // Frame metadata describes this one frame and carries no rate: the library answers any
     // frame number with it, so the frame is frame 0 and nothing is converted or timed.
-    if (request->frameMetadata.empty())
-    {
-        frame.frameNumber = key.frameNumber;
-        frame.framesPerSecond = key.framesPerSecond;
-        const size_t length = std::min(key.startTimecode.size(), sizeof(frame.startTimecode) - 1);
-        std::memcpy(frame.startTimecode, key.startTimecode.data(), length);
-    }
+    Core::FrameData frame
+        = request->frameMetadata.empty() ? libraryFrameData(key) : Core::FrameData {};
     frame.width = bufferSize.width;
     frame.height = bufferSize.height;
     frame.overscan = overscan;
@@ -304,9 +274,8 @@ const CameraWindow& FrameCorrector::cameraWindow(const LensDataKey& frame, Recor
         || !std::isfinite(format.imageAreaRadius))
     {
         throw Failure("The recording format is not valid, so no window of it can be placed.",
-            "Clip Resolution: " + std::to_string(recording.width) + "x"
-                + std::to_string(recording.height)
-                + " px\nImage Radius: " + std::to_string(format.imageAreaRadius) + " mm");
+            "Clip Resolution: " + pixelSizeText(recording)
+                + "\nImage Radius: " + std::to_string(format.imageAreaRadius) + " mm");
     }
     if (!window || window->recording != recording)
     {
@@ -399,10 +368,8 @@ Size FrameCorrector::windowMargin(Size renderSize) const
         || (renderSize.height - picture.height) % 2 != 0)
     {
         throw Failure("The frame size does not fit the extraction's corrected window.",
-            "Frame: " + std::to_string(renderSize.width) + "x" + std::to_string(renderSize.height)
-                + " px\nPicture: " + std::to_string(picture.width) + "x"
-                + std::to_string(picture.height)
-                + " px\nHint: a distorted window grows evenly on every side");
+            "Frame: " + pixelSizeText(renderSize) + "\nPicture: " + pixelSizeText(picture)
+                + "\nHint: a distorted window grows evenly on every side");
     }
     return { (renderSize.width - picture.width) / 2, (renderSize.height - picture.height) / 2 };
 }

@@ -9,6 +9,7 @@
 
 #include "Core/Core.h"
 #include "lenscorrect/CommandLineDataSource.h"
+#include "lenscorrect/CorrectionModes.h"
 #include "lenscorrect/Extraction.h"
 #include "lenscorrect/FrameGeometry.h"
 #include "lenscorrect/FramePool.h"
@@ -17,18 +18,6 @@
 
 namespace LensCorrect
 {
-
-enum class ShadingMode
-{
-    remove,
-    add,
-};
-
-enum class DistortionMode
-{
-    undistort,
-    distort,
-};
 
 /// The corrections to perform and everything the library is told about the clip.
 struct LensSettings

@@ -6,19 +6,10 @@
 #include <limits>
 
 #include "lenscorrect/Failure.h"
+#include "lenscorrect/TextHelpers.h"
 
 namespace LensCorrect
 {
-
-namespace
-{
-
-    std::string text(Size size)
-    {
-        return std::to_string(size.width) + "x" + std::to_string(size.height) + " px";
-    }
-
-} // namespace
 
 Size FrameGeometry::renderSize(Size picture, Size library)
 {
@@ -30,7 +21,7 @@ Size FrameGeometry::centredOffset(Size inner, Size outer)
     if (inner.width > outer.width || inner.height > outer.height)
     {
         throw Failure("A frame does not fit into the frame it is to be centred in.",
-            "Inner Size: " + text(inner) + "\nOuter Size: " + text(outer));
+            "Inner Size: " + pixelSizeText(inner) + "\nOuter Size: " + pixelSizeText(outer));
     }
     return { (outer.width - inner.width) / 2, (outer.height - inner.height) / 2 };
 }
@@ -54,7 +45,7 @@ Window FrameGeometry::canvasWindow(const Window& picture, Size canvas)
     {
         throw Failure("The enlarged frame lies outside the coordinates an image file can hold.",
             "Picture Origin: " + std::to_string(picture.x) + "," + std::to_string(picture.y)
-                + "\nEnlarged Size: " + text(canvas));
+                + "\nEnlarged Size: " + pixelSizeText(canvas));
     }
     return { int(x), int(y), canvas };
 }
@@ -63,12 +54,12 @@ void FrameGeometry::checkFrameSize(Size size, const std::string& what)
 {
     if (size.width == 0 || size.height == 0)
     {
-        throw Failure("The " + what + " has no pixels.", "Size: " + text(size));
+        throw Failure("The " + what + " has no pixels.", "Size: " + pixelSizeText(size));
     }
     if (size.pixels() > maximumFramePixels)
     {
         throw Failure("The " + what + " is larger than the 15360x8640 pixels this tool handles.",
-            "Size: " + text(size));
+            "Size: " + pixelSizeText(size));
     }
 }
 

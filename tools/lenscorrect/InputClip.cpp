@@ -40,7 +40,7 @@ InputClip::InputClip(const std::string& input)
         {
             throw unreadable(input, OIIO::geterror());
         }
-        if (image->spec().get_int_attribute("oiio:Movie") != 0)
+        if (LensCorrect::isMovie(image->spec()))
         {
             movie = true;
             parts = { image->spec() };
@@ -157,5 +157,7 @@ std::vector<std::pair<int, int>> InputClip::missingFrames() const
     }
     return missing;
 }
+
+bool isMovie(const OIIO::ImageSpec& spec) { return spec.get_int_attribute("oiio:Movie") != 0; }
 
 } // namespace LensCorrect

@@ -64,4 +64,7 @@ private:
 /// a TIFF. Empty when the first cannot be read (the image's error says why).
 std::vector<OIIO::ImageSpec> imageParts(OIIO::ImageInput& image);
 
+/// Whether a header is a movie's, whose subimages are its frames.
+bool isMovie(const OIIO::ImageSpec& spec);
+
 } // namespace LensCorrect

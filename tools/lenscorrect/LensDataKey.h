@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "Core/FrameData.h"
 #include "lenscorrect/Failure.h"
 
 namespace LensCorrect
@@ -23,6 +24,10 @@ struct LensDataKey
     /// Timecode of frame number 0; empty: look the record up by number.
     std::string startTimecode;
 };
+
+/// The library's frame data for `key`: its number, rate and start timecode, the rest zero.
+/// Throws Failure, naming the timecode, when it is longer than the library's field takes.
+Core::FrameData libraryFrameData(const LensDataKey& key);
 
 /// A plate frame's own timecode as frames from 00:00:00:00 (in drop-frame where it is one) at a
 /// whole-frame rate: the record a frame takes must not lie after it.

@@ -4,8 +4,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
+
+#include "lenscorrect/TextHelpers.h"
 
 namespace LensCorrect
 {
@@ -68,8 +69,8 @@ std::vector<std::string> MappingListing::frameLines() const
     for (const Entry& entry : entries)
     {
         std::string line = std::to_string(entry.job->frame.number) + "  "
-            + std::filesystem::path(entry.facts->path).filename().string() + "  "
-            + entry.facts->timecode.value_or("--:--:--:--") + "  -> ";
+            + fileName(entry.facts->path) + "  " + entry.facts->timecode.value_or("--:--:--:--")
+            + "  -> ";
         if (!entry.found)
         {
             lines.push_back(line + "no lens data: " + entry.reason);

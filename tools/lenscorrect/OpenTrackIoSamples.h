@@ -13,7 +13,6 @@
 #include "Timecode/Timecode.h"
 #include "lenscorrect/Failure.h"
 #include "lenscorrect/FrameGeometry.h"
-#include "lenscorrect/OpenTrackIoLosses.h" // statedLosses, for the callers of the samples
 
 namespace LensCorrect
 {

@@ -4,8 +4,11 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
-#include "lenscorrect/FrameCorrector.h"
+#include "lenscorrect/CorrectionModes.h"
+#include "lenscorrect/Extraction.h"
+#include "lenscorrect/FrameGeometry.h"
 
 namespace LensCorrect
 {

@@ -8,6 +8,7 @@
 
 #include "lenscorrect/ClipSettings.h"
 #include "lenscorrect/Failure.h"
+#include "lenscorrect/TextHelpers.h"
 
 namespace LensCorrect
 {
@@ -22,6 +23,11 @@ namespace
     }
 
 } // namespace
+
+std::string shownClipName(const ClipName& clipName, const std::string& clipFilePath)
+{
+    return clipName.name.empty() ? fileName(clipFilePath) : clipName.name;
+}
 
 ClipName plateClipName(const Options& options, const InputClip& clip, const PlateMetadata& plate)
 {

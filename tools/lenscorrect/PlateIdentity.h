@@ -27,6 +27,9 @@ struct ClipName
 /// when a frame's attribute is empty or not text, or two frames name different clips.
 ClipName plateClipName(const Options& options, const InputClip& clip, const PlateMetadata& plate);
 
+/// The clip's name as the user is told it: the one given or found, else the clip file's own.
+std::string shownClipName(const ClipName& clipName, const std::string& clipFilePath);
+
 /// Refuses a clip name read from the plate that the named correction file does not carry, naming
 /// both files; --clip-name settles it.
 void checkClipNameAgainstCorrectionFile(const ClipName& clipName,

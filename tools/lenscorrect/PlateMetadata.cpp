@@ -106,7 +106,7 @@ namespace
 PlateMetadata::PlateMetadata(
     const InputClip& clip, const std::vector<std::string>& clipNameAttributes)
 {
-    const bool movie = clip.firstSpec().get_int_attribute("oiio:Movie") != 0;
+    const bool movie = isMovie(clip.firstSpec());
     if (movie)
     {
         // One header for the whole movie; each frame counts on from its start timecode.
@@ -183,7 +183,7 @@ bool PlateMetadata::hasTimecode() const
 
 std::string PlateMetadata::containerName(const InputClip& clip)
 {
-    if (clip.firstSpec().get_int_attribute("oiio:Movie") != 0)
+    if (isMovie(clip.firstSpec()))
     {
         const std::string extension = std::filesystem::path(clip.name()).extension().string();
         return upper(extension.empty() ? extension : extension.substr(1));

@@ -29,7 +29,7 @@ PlateReader::PlateReader(const InputClip& clip, const PlateKind& kind, FramePool
 }
 
 PlateReader::PlateReader(const OIIO::ImageSpec& clipSpec, const PlateKind& kind, FramePool* pool)
-    : isMovie(clipSpec.get_int_attribute("oiio:Movie") != 0)
+    : isMovie(LensCorrect::isMovie(clipSpec))
     , kind(kind)
     , pool(pool)
 {

@@ -22,6 +22,7 @@
 #include "lenscorrect/CommandLine.h"
 #include "lenscorrect/Failure.h"
 #include "lenscorrect/FrameCorrector.h"
+#include "lenscorrect/OpenTrackIoLosses.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
 
 using namespace LensCorrect;

@@ -35,6 +35,8 @@ PluginTest::Pixels toolResult(
     LensCorrect::Options options;
     options.input = "/Volumes/Media/A001C003.mov";
     options.correctionFile = correctionFile;
+    options.shading = LensCorrect::ShadingMode::remove;
+    options.framesPerSecond = 24.0f; // the host's default time
     if (entries.withoutOverscan.width || entries.withoutOverscan.height)
     {
         options.sizeWithoutOverscan = entries.withoutOverscan;
@@ -44,14 +46,8 @@ PluginTest::Pixels toolResult(
         options.sensorSize = entries.sensor;
         options.resolution = entries.resolution;
     }
-    LensCorrect::LensSettings settings;
-    settings.shading = LensCorrect::ShadingMode::remove;
-    settings.identity = LensCorrect::clipIdentity(options);
-    settings.manualRecordingFormat = LensCorrect::manualRecordingFormat(options);
-    settings.framesPerSecond = 24.0f; // the host's default time
-    settings.sizeWithoutOverscan = options.sizeWithoutOverscan;
     const Size picture { uint32_t(layer.width()), uint32_t(layer.height()) };
-    LensCorrect::FrameCorrector corrector(settings, picture);
+    LensCorrect::FrameCorrector corrector(LensCorrect::lensSettings(options), picture);
     const std::vector<float> pixels = PluginTest::floatPixels(layer, picture.width, picture.height);
     LensCorrect::RgbaImage input(picture);
     input.pixels.assign(pixels.begin(), pixels.end());

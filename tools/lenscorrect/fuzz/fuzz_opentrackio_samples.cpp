@@ -14,6 +14,7 @@
 
 #include "lenscorrect/CommandLineDataSource.h"
 #include "lenscorrect/Failure.h"
+#include "lenscorrect/OpenTrackIoLosses.h"
 #include "lenscorrect/OpenTrackIoSamples.h"
 #include "lenscorrect/OpenTrackIoTiming.h"
 

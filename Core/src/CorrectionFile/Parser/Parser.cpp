@@ -36,7 +36,6 @@ const std::string_view bodyMarker = "frame;shading;radialDistortion;";
 constexpr char fieldSeparator = ';';
 constexpr char valueSeparator = ',';
 
-constexpr std::size_t frameFieldCount = 9;
 constexpr std::size_t frameNumberField = 0;
 constexpr std::size_t shadingField = 1;
 constexpr std::size_t radialDistortionField = 2;
@@ -326,46 +325,23 @@ void Parser::parseHeader(const std::string& text, CorrectionData::Header& header
 
 void Parser::parseBody(const std::string& text, std::map<uint32_t, Frame>& frames) const
 {
-    LineReader lines(text);
-    bool markerFound = false;
-    while (!markerFound && lines.next())
-    {
-        markerFound = lines.line().substr(0, bodyMarker.size()) == bodyMarker;
-    }
-    if (!markerFound)
-    {
-        throw InvalidFormatException("Body start could not be found.");
-    }
-
+    FrameLines lines(text);
     std::map<uint32_t, Frame> parsed;
     ClassicNumberReader numbers;
-    std::array<std::string_view, frameFieldCount> fields;
     SixValueField shading(0.0f, maxShading);
     SixValueField radialDistortion(-maxRadialDistortion, maxRadialDistortion);
     Frame frame;
     while (lines.next())
     {
-        const std::string_view line = lines.line();
-        if (line.empty())
-        {
-            continue;
-        }
-        std::size_t fieldCount = 0;
-        for (SplitIterator field = splitIterator(line, fieldSeparator);
-             field != SplitIterator() && fieldCount < fields.size(); ++field)
-        {
-            fields[fieldCount++] = view(*field);
-        }
-        int frameNumber = 0;
-        if (fieldCount < fields.size() || !numbers.read(fields[frameNumberField], frameNumber)
-            || frameNumber < 0 || !shading.read(fields[shadingField], numbers, frame.shading)
+        if (!shading.read(lines.field(shadingField), numbers, frame.shading)
             || !radialDistortion.read(
-                fields[radialDistortionField], numbers, frame.radialDistortion))
+                lines.field(radialDistortionField), numbers, frame.radialDistortion))
         {
             lines.fail();
         }
-        frame.frameNumber = static_cast<uint32_t>(frameNumber);
-        frame.timecode.assign(fields[timecodeField].begin(), fields[timecodeField].end());
+        frame.frameNumber = lines.frameNumber();
+        const std::string_view timecode = lines.field(timecodeField);
+        frame.timecode.assign(timecode.begin(), timecode.end());
         std::replace(frame.timecode.begin(), frame.timecode.end(), '.', ':');
         // Frame lines usually come in ascending order, so the end is the right hint; a later
         // line with the same number replaces the earlier one.
@@ -373,5 +349,62 @@ void Parser::parseBody(const std::string& text, std::map<uint32_t, Frame>& frame
     }
     frames = std::move(parsed);
 }
+
+/// The text's lines with the reader of the numbers in them.
+class FrameLines::Lines
+{
+public:
+    explicit Lines(const std::string& text)
+        : lines(text)
+    {
+    }
+
+    LineReader lines;
+    ClassicNumberReader numbers;
+};
+
+FrameLines::FrameLines(const std::string& text)
+    : lines(std::make_unique<Lines>(text))
+{
+    bool markerFound = false;
+    while (!markerFound && lines->lines.next())
+    {
+        markerFound = lines->lines.line().substr(0, bodyMarker.size()) == bodyMarker;
+    }
+    if (!markerFound)
+    {
+        throw InvalidFormatException("Body start could not be found.");
+    }
+}
+
+FrameLines::~FrameLines() = default;
+
+bool FrameLines::next()
+{
+    LineReader& reader = lines->lines;
+    do
+    {
+        if (!reader.next())
+        {
+            return false;
+        }
+    } while (reader.line().empty());
+    std::size_t count = 0;
+    for (SplitIterator field = splitIterator(reader.line(), fieldSeparator);
+         field != SplitIterator() && count < fields.size(); ++field)
+    {
+        fields[count++] = view(*field);
+    }
+    int frameNumber = 0;
+    if (count < fields.size() || !lines->numbers.read(fields[frameNumberField], frameNumber)
+        || frameNumber < 0)
+    {
+        reader.fail();
+    }
+    number = static_cast<uint32_t>(frameNumber);
+    return true;
+}
+
+void FrameLines::fail() const { lines->lines.fail(); }
 
 } // namespace CorrectionFile
