@@ -6,8 +6,8 @@
 
 #include <OpenImageIO/imageio.h>
 
-#include "lenscorrect/ChannelLayout.h"
-#include "lenscorrect/ClipSettings.h"
+#include "Correction/ClipSettings.h"
+#include "Image/ChannelLayout.h"
 
 namespace PythonBindings
 {

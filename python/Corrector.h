@@ -7,9 +7,9 @@
 #include <mutex>
 #include <vector>
 
-#include "lenscorrect/ClipLensData.h"
-#include "lenscorrect/FrameCorrector.h"
-#include "lenscorrect/Options.h"
+#include "Correction/FrameCorrector.h"
+#include "LensData/ClipLensData.h"
+#include "Run/Options.h"
 
 namespace PythonBindings
 {

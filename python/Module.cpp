@@ -1,7 +1,7 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
 #include "Bindings.h"
-#include "lenscorrect/HeapSettings.h"
+#include "Image/HeapSettings.h"
 
 PYBIND11_MODULE(lenscorrection, module)
 {

@@ -6,8 +6,8 @@
 #include <exception>
 
 #include "Bindings.h"
+#include "Common/Failure.h"
 #include "Exception/Exception.h"
-#include "lenscorrect/Failure.h"
 
 namespace py = pybind11;
 

@@ -12,8 +12,8 @@
 #include <pybind11/stl/filesystem.h>
 
 #include "Bindings.h"
-#include "lenscorrect/Failure.h"
-#include "lenscorrect/MappingDocument.h"
+#include "Common/Failure.h"
+#include "Mapping/MappingDocument.h"
 
 namespace py = pybind11;
 

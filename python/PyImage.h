@@ -6,7 +6,7 @@
 
 #include <pybind11/numpy.h>
 
-#include "lenscorrect/RgbaImage.h"
+#include "Image/RgbaImage.h"
 
 namespace PythonBindings
 {

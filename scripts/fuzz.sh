@@ -15,7 +15,7 @@ seconds=${2:-30}
 export ASAN_OPTIONS="detect_leaks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 for fuzzer in "$dir"/Core/fuzz/fuzz_* "$dir"/src/AePlugin/fuzz/fuzz_* \
-  "$dir"/tools/lenscorrect/fuzz/fuzz_* "$dir"/src/LensCorrection/fuzz/fuzz_* \
+  "$dir"/ClipProcessing/fuzz/fuzz_* "$dir"/src/LensCorrection/fuzz/fuzz_* \
   "$dir"/test/fuzz/fuzz_*; do
   [ -f "$fuzzer" ] || continue
   name=$(basename "$fuzzer")

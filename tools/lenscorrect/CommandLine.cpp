@@ -7,8 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "lenscorrect/Extraction.h"
-#include "lenscorrect/Provenance.h"
+#include "Correction/Extraction.h"
+#include "Output/Provenance.h"
 
 namespace LensCorrect
 {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <ostream>
 
-#include "lenscorrect/Options.h"
+#include "Run/Options.h"
 
 namespace LensCorrect
 {

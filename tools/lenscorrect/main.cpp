@@ -6,9 +6,9 @@
 
 #include <unistd.h>
 
-#include "lenscorrect/ClipRun.h"
+#include "Image/HeapSettings.h"
+#include "Run/ClipRun.h"
 #include "lenscorrect/CommandLine.h"
-#include "lenscorrect/HeapSettings.h"
 
 namespace
 {

@@ -20,9 +20,9 @@
 #include <OpenImageIO/imageio.h>
 #include <benchmark/benchmark.h>
 
+#include "Run/ClipRun.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestCorrectionFile.h"
-#include "lenscorrect/ClipRun.h"
 
 namespace
 {

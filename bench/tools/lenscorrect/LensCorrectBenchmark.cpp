@@ -28,13 +28,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include "Correction/FrameCorrector.h"
+#include "Image/HeapSettings.h"
+#include "Output/FrameWriter.h"
+#include "Plate/PlateReader.h"
+#include "Run/ClipRun.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestCorrectionFile.h"
-#include "lenscorrect/ClipRun.h"
-#include "lenscorrect/FrameCorrector.h"
-#include "lenscorrect/FrameWriter.h"
-#include "lenscorrect/HeapSettings.h"
-#include "lenscorrect/PlateReader.h"
 
 namespace
 {

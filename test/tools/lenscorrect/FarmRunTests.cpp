@@ -12,11 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include "Correction/ClipSettings.h"
+#include "Mapping/FrameMapping.h"
+#include "Run/ClipPlan.h"
 #include "ToolTestSupport.h"
-#include "lenscorrect/ClipPlan.h"
-#include "lenscorrect/ClipSettings.h"
 #include "lenscorrect/CommandLine.h"
-#include "lenscorrect/FrameMapping.h"
 
 using namespace ToolTest;
 namespace fs = std::filesystem;

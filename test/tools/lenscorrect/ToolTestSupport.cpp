@@ -16,7 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "lenscorrect/ClipRun.h"
+#include "Run/ClipRun.h"
 #include "lenscorrect/CommandLine.h"
 
 extern char** environ;

@@ -1,0 +1,4 @@
+target_sources(ClipProcessing PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Failure.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextHelpers.cpp
+)
