@@ -1,5 +1,6 @@
 target_sources(ClipProcessing PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ClipPlan.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ClipPlanFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ClipRun.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ClipRunDocument.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ClipRunFrames.cpp
