@@ -4,4 +4,5 @@ target_sources(ClipProcessing PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/CommandLineDataSource.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Extraction.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FrameCorrector.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WindowCorrection.cpp
 )

@@ -7,4 +7,5 @@ target_sources(ClipProcessing PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/OpenTrackIoLosses.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpenTrackIoSamples.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OpenTrackIoTiming.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TimecodeMoments.cpp
 )
