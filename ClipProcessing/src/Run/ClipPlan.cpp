@@ -171,7 +171,7 @@ std::string FileIdentity::text() const
     return std::to_string(size) + " bytes, modified " + when + nanoseconds + " UTC";
 }
 
-std::map<std::string, std::string> ClipPlan::settingsOf(const Options& options)
+std::map<std::string, std::string> ClipPlan::settingsOf(const RunSettings& options)
 {
     std::map<std::string, std::string> settings;
     const auto put = [&](const char* name, const std::string& value)
@@ -404,7 +404,7 @@ ClipPlan ClipPlan::read(const std::string& path, const std::vector<int>& wanted)
     return plan;
 }
 
-void ClipPlan::checkSettings(const Options& options, const std::string& planPath) const
+void ClipPlan::checkSettings(const RunSettings& options, const std::string& planPath) const
 {
     const std::map<std::string, std::string> given = settingsOf(options);
     std::set<std::string> names;

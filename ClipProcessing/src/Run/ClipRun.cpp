@@ -51,7 +51,7 @@ namespace
     class Run
     {
     public:
-        Run(const Options& options, std::ostream& messages, bool terminal,
+        Run(const RunSettings& options, std::ostream& messages, bool terminal,
             const std::atomic<bool>& stop)
             : options(options)
             , terminal(terminal)
@@ -86,7 +86,7 @@ namespace
         std::string whyNotWritten(const Job& job, OutputKind kind, const std::string& path) const;
         ExitStatus process(std::vector<Job>& jobs);
 
-        const Options& options;
+        const RunSettings& options;
         const bool terminal;
         const std::atomic<bool>& stop;
         RunReport report;
@@ -181,7 +181,7 @@ namespace
             checkClipNameAgainstCorrectionFile(
                 clipName, options.correctionFile, named.clipName, named.videoFileName);
         }
-        Options clipOptions = options;
+        RunSettings clipOptions = options;
         clipOptions.clipName = clipName.name;
         identity = clipIdentity(clipOptions);
         lensData = std::make_unique<ClipLensData>(identity);
@@ -241,7 +241,7 @@ namespace
             spec = image->spec();
             plateFormat = image->format_name();
             // A plan's chunk converts as the whole clip's first frame decided.
-            Options planned = options;
+            RunSettings planned = options;
             planned.colorSpace = plan->colorSpace;
             kind.emplace(planned, frame.path,
                 isMovie(spec) ? std::vector<OIIO::ImageSpec> { spec } : imageParts(*image));
@@ -272,7 +272,7 @@ namespace
             return;
         }
         clipName = { plan->clipName, plan->clipNameSource, plan->clipNameFromPlate };
-        Options clipOptions = options;
+        RunSettings clipOptions = options;
         clipOptions.clipName = clipName.name;
         identity = clipIdentity(clipOptions);
         identity.correctionFilePath = plan->lensData.path;
@@ -856,7 +856,7 @@ namespace
         }
 
         // A dry run lists every frame it can, the missing ones said.
-        Options planning = options;
+        RunSettings planning = options;
         planning.keepGoing = planning.keepGoing || options.dryRun;
         std::vector<Job> jobs = planJobs(planning, frames, report);
         if (lensData->samples())
@@ -924,8 +924,8 @@ namespace
 
 } // namespace
 
-ExitStatus runClip(
-    const Options& options, std::ostream& messages, bool terminal, const std::atomic<bool>& stop)
+ExitStatus runClip(const RunSettings& options, std::ostream& messages, bool terminal,
+    const std::atomic<bool>& stop)
 {
     try
     {
