@@ -12,6 +12,7 @@
 #include "Correction/ClipSettings.h"
 #include "Correction/FrameCorrector.h"
 #include "PluginTestSupport.h"
+#include "Run/RunSettings.h"
 #include "Support/TemporaryDirectory.h"
 
 namespace
