@@ -3,10 +3,8 @@
 #include "Corrector.h"
 
 #include <stdexcept>
+#include <utility>
 
-#include <OpenImageIO/imageio.h>
-
-#include "Correction/ClipSettings.h"
 #include "Image/ChannelLayout.h"
 
 namespace PythonBindings
@@ -18,17 +16,17 @@ using LensCorrect::Size;
 namespace
 {
 
-    /// How the tool takes a picture of 3 or 4 float channels apart into RGBA and back.
-    LensCorrect::ChannelLayout layout(Size size, int channels)
+    /// How the tool takes a picture of 3 or 4 float channels apart into RGBA and back: RGB, or
+    /// RGBA with alpha fourth, as a file of that many channels without names is read.
+    LensCorrect::ChannelLayout layout(int channels)
     {
-        return LensCorrect::ChannelLayout(
-            OIIO::ImageSpec(int(size.width), int(size.height), channels, OIIO::TypeFloat));
+        return LensCorrect::ChannelLayout(channels, channels == 4 ? 3 : -1);
     }
 
 } // namespace
 
-Corrector::Corrector(const LensCorrect::Options& options)
-    : settings(LensCorrect::lensSettings(options))
+Corrector::Corrector(LensCorrect::LensSettings lens)
+    : settings(std::move(lens))
     , lensData(settings.identity)
 {
 }
@@ -75,12 +73,12 @@ RgbaImage Corrector::correct(uint32_t frame, Size picture, const float* pixels, 
         return frameCorrector.correct(lens, renderSize, pixels);
     }
     return frameCorrector.correct(
-        lens, renderSize, layout(picture, channels).split(pixels, picture).front());
+        lens, renderSize, layout(channels).split(pixels, picture).front());
 }
 
 void Corrector::join(const std::vector<RgbaImage>& frame, int channels, float* pixels)
 {
-    layout(frame.front().size, channels).join(frame, pixels);
+    layout(channels).join(frame, pixels);
 }
 
 RgbaImage Corrector::stMap(uint32_t frame, Size picture)

@@ -9,22 +9,20 @@
 
 #include "Correction/FrameCorrector.h"
 #include "LensData/ClipLensData.h"
-#include "Run/Options.h"
 
 namespace PythonBindings
 {
 
-/// The tool's frame corrector for pictures of any size, with the tool's rules: settings from
-/// lenscorrect Options, 3-channel pictures processed as opaque RGBA, 4-channel ones with their
-/// alpha. Frames are the clip's frame numbers, 0 being the clip's first frame.
+/// The tool's frame corrector for pictures of any size, with the tool's rules: 3-channel pictures
+/// processed as opaque RGBA, 4-channel ones with their alpha. Frames are the clip's frame numbers,
+/// 0 being the clip's first frame.
 ///
 /// Thread-safe: calls on one object take turns; separate objects render side by side as far as
 /// the library's process-wide renderer lock lets them.
 class Corrector
 {
 public:
-    /// Throws Failure as the tool's option handling does.
-    explicit Corrector(const LensCorrect::Options& options);
+    explicit Corrector(LensCorrect::LensSettings lens);
     ~Corrector();
     Corrector(const Corrector&) = delete;
     Corrector& operator=(const Corrector&) = delete;

@@ -11,6 +11,7 @@
 #include <pybind11/stl/filesystem.h>
 
 #include "Bindings.h"
+#include "Correction/ClipSettings.h"
 #include "Corrector.h"
 #include "PyImage.h"
 
@@ -80,13 +81,13 @@ namespace
         const Pair& sensorSize, const Pair& resolution, std::optional<double> imageDiameter,
         const Pair& sizeWithoutOverscan, const std::optional<std::string>& extraction)
     {
-        LensCorrect::Options options;
-        options.shading = mode("shading", shading, "remove", LensCorrect::ShadingMode::remove,
+        LensCorrect::Corrections corrections;
+        corrections.shading = mode("shading", shading, "remove", LensCorrect::ShadingMode::remove,
             "add", LensCorrect::ShadingMode::add);
-        options.distortion
+        corrections.distortion
             = mode("distortion", distortion, "undistort", LensCorrect::DistortionMode::undistort,
                 "distort", LensCorrect::DistortionMode::distort);
-        if (!options.shading && !options.distortion)
+        if (!corrections.shading && !corrections.distortion)
         {
             throw py::value_error("no correction was asked for: give shading='remove' or 'add', "
                                   "distortion='undistort' or 'distort', or both");
@@ -99,22 +100,25 @@ namespace
                     : "give correction_file=, or clip= to search for the correction "
                       "file around the clip's file");
         }
+        LensCorrect::ClipDescription description;
         // The clip's file, renamed by clip_name, as the tool's --clip and --clip-name.
-        options.clip = clip ? clip->string() : *clipName;
-        options.clipName = clipName.value_or("");
-        options.correctionFile = correctionFile ? correctionFile->string() : "";
+        description.clip = clip ? clip->string() : *clipName;
+        description.clipName = clipName.value_or("");
+        LensCorrect::LensDataSettings lensData;
+        lensData.correctionFile = correctionFile ? correctionFile->string() : "";
         if (!(fps >= 0))
         {
             throw py::value_error(
                 "fps must be at least 0 (0: unknown), got " + std::to_string(fps));
         }
-        options.framesPerSecond = float(fps);
-        options.startTimecode = startTimecode;
+        description.framesPerSecond = float(fps);
+        description.startTimecode = startTimecode;
+        LensCorrect::RecordingSettings recording;
         if (const auto checked = pair("sensor_size", sensorSize))
         {
-            options.sensorSize = std::pair { float(checked->first), float(checked->second) };
+            recording.sensorSize = std::pair { float(checked->first), float(checked->second) };
         }
-        options.resolution = size("resolution", resolution);
+        recording.resolution = size("resolution", resolution);
         if (imageDiameter && !(*imageDiameter > 0))
         {
             throw py::value_error(
@@ -122,21 +126,23 @@ namespace
         }
         if (imageDiameter)
         {
-            options.imageDiameter = float(*imageDiameter);
+            recording.imageDiameter = float(*imageDiameter);
         }
-        options.sizeWithoutOverscan = size("size_without_overscan", sizeWithoutOverscan);
+        recording.sizeWithoutOverscan = size("size_without_overscan", sizeWithoutOverscan);
         if (extraction)
         {
             try
             {
-                options.extraction = LensCorrect::parseExtraction(*extraction);
+                recording.extraction = LensCorrect::parseExtraction(*extraction);
             }
             catch (const std::invalid_argument& error)
             {
                 throw py::value_error(std::string("extraction ") + error.what());
             }
         }
-        return std::make_unique<Corrector>(options);
+        // The clip's file is always named, so no input stands in for it.
+        return std::make_unique<Corrector>(
+            LensCorrect::lensSettings(corrections, lensData, description, recording, {}));
     }
 
     py::tuple sizeTuple(LensCorrect::Size size) { return py::make_tuple(size.width, size.height); }

@@ -207,7 +207,7 @@ EXIT STATUS
 CommandLine parseCommandLine(
     int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 {
-    Options options;
+    RunSettings options;
     std::string shading;
     std::string distortion;
     CLI::App app(description, "lenscorrect");

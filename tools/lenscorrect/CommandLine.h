@@ -5,7 +5,7 @@
 #include <optional>
 #include <ostream>
 
-#include "Run/Options.h"
+#include "Run/RunSettings.h"
 
 namespace LensCorrect
 {
@@ -14,7 +14,7 @@ namespace LensCorrect
 struct CommandLine
 {
     /// Absent when help was asked for or the command line is wrong.
-    std::optional<Options> options;
+    std::optional<RunSettings> options;
     /// With no options: 0 after help, 2 after a usage error.
     int exitStatus = 0;
 };

@@ -16,7 +16,7 @@ namespace LensCorrect
 {
 
 std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat(
-    const Options& options)
+    const RecordingSettings& options)
 {
     if (!options.sensorSize && !options.resolution && !options.imageDiameter)
     {
@@ -77,30 +77,32 @@ void checkClipName(const std::string& name, const std::string& source)
         "Clip Name: \"" + shown + "\"\nSource: " + source);
 }
 
-ClipIdentity clipIdentity(const Options& options)
+ClipIdentity clipIdentity(
+    const LensDataSettings& lensData, const ClipDescription& clip, const std::string& input)
 {
-    fs::path clip = fs::absolute(options.clip.empty() ? options.input : options.clip);
-    if (!options.clipName.empty())
+    fs::path clipFile = fs::absolute(clip.clip.empty() ? input : clip.clip);
+    if (!clip.clipName.empty())
     {
-        checkClipName(options.clipName, "--clip-name");
-        clip = clip.parent_path() / options.clipName;
+        checkClipName(clip.clipName, "--clip-name");
+        clipFile = clipFile.parent_path() / clip.clipName;
     }
-    return { options.correctionFile.empty() ? std::string()
-                                            : fs::absolute(options.correctionFile).string(),
-        clip.lexically_normal().string() };
+    return { lensData.correctionFile.empty() ? std::string()
+                                             : fs::absolute(lensData.correctionFile).string(),
+        clipFile.lexically_normal().string() };
 }
 
-LensSettings lensSettings(const Options& options)
+LensSettings lensSettings(const Corrections& corrections, const LensDataSettings& lensData,
+    const ClipDescription& clip, const RecordingSettings& recording, const std::string& input)
 {
     LensSettings settings;
-    settings.shading = options.shading;
-    settings.distortion = options.distortion;
-    settings.identity = clipIdentity(options);
-    settings.manualRecordingFormat = manualRecordingFormat(options);
-    settings.framesPerSecond = options.framesPerSecond;
-    settings.startTimecode = options.startTimecode;
-    settings.sizeWithoutOverscan = options.sizeWithoutOverscan;
-    settings.extraction = options.extraction;
+    settings.shading = corrections.shading;
+    settings.distortion = corrections.distortion;
+    settings.identity = clipIdentity(lensData, clip, input);
+    settings.manualRecordingFormat = manualRecordingFormat(recording);
+    settings.framesPerSecond = clip.framesPerSecond;
+    settings.startTimecode = clip.startTimecode;
+    settings.sizeWithoutOverscan = recording.sizeWithoutOverscan;
+    settings.extraction = recording.extraction;
     return settings;
 }
 

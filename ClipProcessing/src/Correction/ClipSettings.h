@@ -6,9 +6,12 @@
 #include <string>
 
 #include "Correction/CommandLineDataSource.h"
+#include "Correction/CorrectionModes.h"
 #include "Correction/FrameCorrector.h"
+#include "Correction/RecordingSettings.h"
 #include "Image/FrameGeometry.h"
-#include "Run/Options.h"
+#include "LensData/LensDataSettings.h"
+#include "Plate/ClipDescription.h"
 
 namespace LensCorrect
 {
@@ -18,7 +21,7 @@ namespace LensCorrect
 /// image diameter (unless given) is the area's diagonal. None when no such option is set; throws
 /// Failure when the options give only part of one.
 std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat(
-    const Options& options);
+    const RecordingSettings& recording);
 
 /// The overscan, in percent, of a plate of size `plate` whose picture without overscan is
 /// `sizeWithoutOverscan` (0 without one, or when a side is 0). Throws Failure, naming the option,
@@ -31,11 +34,13 @@ float overscanPercent(Size plate, const std::optional<Size>& sizeWithoutOverscan
 void checkClipName(const std::string& name, const std::string& source);
 
 /// Where the library finds the lens data: the named correction file, and the clip file whose
-/// name it must carry (--clip or the input, renamed by --clip-name).
-ClipIdentity clipIdentity(const Options& options);
+/// name it must carry (--clip or else `input`, renamed by --clip-name).
+ClipIdentity clipIdentity(
+    const LensDataSettings& lensData, const ClipDescription& clip, const std::string& input);
 
-/// The corrections and everything the library is told about the clip, from the options:
+/// The corrections and everything the library is told about the clip, from the settings:
 /// clipIdentity, manualRecordingFormat and the frame mapping. Throws as those do.
-LensSettings lensSettings(const Options& options);
+LensSettings lensSettings(const Corrections& corrections, const LensDataSettings& lensData,
+    const ClipDescription& clip, const RecordingSettings& recording, const std::string& input);
 
 } // namespace LensCorrect

@@ -8,9 +8,13 @@ namespace LensCorrect
 {
 
 ChannelLayout::ChannelLayout(const OIIO::ImageSpec& spec)
-    : channelCount(spec.nchannels)
-    , alpha(
-          spec.alpha_channel >= 0 && spec.alpha_channel < spec.nchannels ? spec.alpha_channel : -1)
+    : ChannelLayout(spec.nchannels, spec.alpha_channel)
+{
+}
+
+ChannelLayout::ChannelLayout(int channels, int alphaChannel)
+    : channelCount(channels)
+    , alpha(alphaChannel >= 0 && alphaChannel < channels ? alphaChannel : -1)
 {
     std::vector<int> colours;
     for (int channel = 0; channel < channelCount; ++channel)

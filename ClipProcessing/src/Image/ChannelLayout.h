@@ -18,6 +18,9 @@ namespace LensCorrect
 class ChannelLayout
 {
 public:
+    /// `alphaChannel`: the index of the alpha channel; outside 0 to channels - 1: none.
+    ChannelLayout(int channels, int alphaChannel);
+    /// The spec's channels and alpha channel.
     explicit ChannelLayout(const OIIO::ImageSpec& spec);
 
     int channels() const { return channelCount; }

@@ -41,7 +41,7 @@ namespace
 
 } // namespace
 
-FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
+FrameMapping::FrameMapping(const RunSettings& options, const InputClip& clip,
     const PlateMetadata& plate, ClipLensData& lensData)
     : samples(lensData.samples())
 {
@@ -115,7 +115,7 @@ FrameMapping::FrameMapping(const Options& options, const InputClip& clip,
 }
 
 void FrameMapping::mapByOptions(
-    const Options& options, const InputClip& clip, ClipLensData& lensData)
+    const RunSettings& options, const InputClip& clip, ClipLensData& lensData)
 {
     const int firstFrame = options.firstFrame.value_or(clip.frames().front().number);
     for (const InputFrame& frame : clip.frames())
@@ -153,7 +153,7 @@ void FrameMapping::findSample(MappedFrame& mapped, FoundSample found)
     mapped.failure = std::move(found.failure);
 }
 
-void FrameMapping::mapByTimecode(const Options& options, const InputClip& clip,
+void FrameMapping::mapByTimecode(const RunSettings& options, const InputClip& clip,
     const PlateMetadata& plate, ClipLensData& lensData)
 {
     bool dropFrameCounted = false;

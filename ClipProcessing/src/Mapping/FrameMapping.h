@@ -14,7 +14,7 @@
 #include "LensData/OpenTrackIoTiming.h"
 #include "Plate/InputClip.h"
 #include "Plate/PlateMetadata.h"
-#include "Run/Options.h"
+#include "Run/RunSettings.h"
 
 namespace LensCorrect
 {
@@ -34,7 +34,7 @@ class FrameMapping
 {
 public:
     /// Throws Failure when the plate's timecodes go backwards or repeat.
-    FrameMapping(const Options& options, const InputClip& clip, const PlateMetadata& plate,
+    FrameMapping(const RunSettings& options, const InputClip& clip, const PlateMetadata& plate,
         ClipLensData& lensData);
 
     /// One line for the run's report: which source decided the mapping.
@@ -45,9 +45,9 @@ public:
     const MappedFrame& frame(int number) const { return frames.at(number); }
 
 private:
-    void mapByOptions(const Options& options, const InputClip& clip, ClipLensData& lensData);
-    void mapByTimecode(const Options& options, const InputClip& clip, const PlateMetadata& plate,
-        ClipLensData& lensData);
+    void mapByOptions(const RunSettings& options, const InputClip& clip, ClipLensData& lensData);
+    void mapByTimecode(const RunSettings& options, const InputClip& clip,
+        const PlateMetadata& plate, ClipLensData& lensData);
     /// The sample a frame takes, or why it has none.
     static void findSample(MappedFrame& mapped, FoundSample found);
 

@@ -29,7 +29,8 @@ std::string shownClipName(const ClipName& clipName, const std::string& clipFileP
     return clipName.name.empty() ? fileName(clipFilePath) : clipName.name;
 }
 
-ClipName plateClipName(const Options& options, const InputClip& clip, const PlateMetadata& plate)
+ClipName plateClipName(
+    const ClipDescription& options, const InputClip& clip, const PlateMetadata& plate)
 {
     if (!options.clipName.empty())
     {
@@ -83,7 +84,7 @@ void checkClipNameAgainstCorrectionFile(const ClipName& clipName,
             + "\"\nHint: if this is the clip's correction file after all, say so with --clip-name");
 }
 
-PicturePlace picturePlace(const Options& options, const OIIO::ImageSpec& spec)
+PicturePlace picturePlace(const RecordingSettings& options, const OIIO::ImageSpec& spec)
 {
     const Window data { spec.x, spec.y,
         { uint32_t(std::max(spec.width, 0)), uint32_t(std::max(spec.height, 0)) } };

@@ -7,10 +7,11 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "Correction/RecordingSettings.h"
 #include "Image/FrameGeometry.h"
+#include "Plate/ClipDescription.h"
 #include "Plate/InputClip.h"
 #include "Plate/PlateMetadata.h"
-#include "Run/Options.h"
 
 namespace LensCorrect
 {
@@ -25,7 +26,8 @@ struct ClipName
 
 /// --clip-name when given, else the name every frame of the plate carries. Throws Failure
 /// when a frame's attribute is empty or not text, or two frames name different clips.
-ClipName plateClipName(const Options& options, const InputClip& clip, const PlateMetadata& plate);
+ClipName plateClipName(
+    const ClipDescription& options, const InputClip& clip, const PlateMetadata& plate);
 
 /// The clip's name as the user is told it: the one given or found, else the clip file's own.
 std::string shownClipName(const ClipName& clipName, const std::string& clipFilePath);
@@ -45,6 +47,6 @@ void checkClipNameAgainstCorrectionFile(const ClipName& clipName,
 /// the display window or do not keep its aspect ratio, which the library's checks could not
 /// take. With an extraction the display window's place is stated: the margins must be equal on
 /// opposite sides, of any aspect ratio.
-PicturePlace picturePlace(const Options& options, const OIIO::ImageSpec& spec);
+PicturePlace picturePlace(const RecordingSettings& options, const OIIO::ImageSpec& spec);
 
 } // namespace LensCorrect

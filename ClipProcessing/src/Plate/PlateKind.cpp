@@ -57,13 +57,13 @@ PartKind::PartKind(const OIIO::ImageSpec& spec, const std::string& requestedColo
 {
 }
 
-PlateKind::PlateKind(const Options& options, const InputClip& clip)
+PlateKind::PlateKind(const RunSettings& options, const InputClip& clip)
     : PlateKind(options, clip.firstPath(), clip.firstParts())
 {
 }
 
-PlateKind::PlateKind(
-    const Options& options, const std::string& firstPath, const std::vector<OIIO::ImageSpec>& parts)
+PlateKind::PlateKind(const RunSettings& options, const std::string& firstPath,
+    const std::vector<OIIO::ImageSpec>& parts)
     : options(options)
     , partCount(parts.size())
 {

@@ -12,7 +12,7 @@
 #include "Image/ColorConversion.h"
 #include "Image/FrameGeometry.h"
 #include "Plate/InputClip.h"
-#include "Run/Options.h"
+#include "Run/RunSettings.h"
 
 namespace LensCorrect
 {
@@ -40,9 +40,9 @@ class PlateKind
 public:
     /// From the clip's first frame. Throws Failure naming the part when a part cannot be
     /// corrected: deep data, a volume, or a picture other than the first part's.
-    PlateKind(const Options& options, const InputClip& clip);
+    PlateKind(const RunSettings& options, const InputClip& clip);
     /// From the parts of one frame's file, for a clip not listed whole (a chunk run from a plan).
-    PlateKind(const Options& options, const std::string& firstPath,
+    PlateKind(const RunSettings& options, const std::string& firstPath,
         const std::vector<OIIO::ImageSpec>& parts);
 
     /// The first frame's first part: the picture every frame is corrected in.
@@ -61,7 +61,7 @@ private:
         const OIIO::ImageSpec* firstFrame) const;
     std::string partLine(size_t index, const OIIO::ImageSpec& spec) const;
 
-    const Options options;
+    const RunSettings options;
     const size_t partCount;
     std::vector<PartKind> kinds;
     PicturePlace first;

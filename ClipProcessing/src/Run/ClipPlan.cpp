@@ -73,7 +73,7 @@ std::string FileIdentity::text() const
     return std::to_string(size) + " bytes, modified " + when + nanoseconds + " UTC";
 }
 
-std::map<std::string, std::string> ClipPlan::settingsOf(const Options& options)
+std::map<std::string, std::string> ClipPlan::settingsOf(const RunSettings& options)
 {
     std::map<std::string, std::string> settings;
     const auto put = [&](const char* name, const std::string& value)
@@ -121,7 +121,7 @@ std::map<std::string, std::string> ClipPlan::settingsOf(const Options& options)
     return settings;
 }
 
-void ClipPlan::checkSettings(const Options& options, const std::string& planPath) const
+void ClipPlan::checkSettings(const RunSettings& options, const std::string& planPath) const
 {
     const std::map<std::string, std::string> given = settingsOf(options);
     std::set<std::string> names;

@@ -11,7 +11,7 @@
 #include "Image/FrameGeometry.h"
 #include "LensData/LensDataKey.h"
 #include "Plate/InputClip.h"
-#include "Run/Options.h"
+#include "Run/RunSettings.h"
 
 namespace LensCorrect
 {
@@ -74,7 +74,7 @@ struct ClipPlan
     /// The options that decide what a run writes, by option name (the file patterns, the lens
     /// data, the corrections, the frame mapping); not those that only choose frames or how to
     /// report.
-    static std::map<std::string, std::string> settingsOf(const Options& options);
+    static std::map<std::string, std::string> settingsOf(const RunSettings& options);
 
     /// Writes the plan durably (DurableFile); throws Failure.
     void write(const std::string& path) const;
@@ -83,7 +83,7 @@ struct ClipPlan
     static ClipPlan read(const std::string& path, const std::vector<int>& wanted);
 
     /// Throws Failure naming the first option whose value differs from the plan's.
-    void checkSettings(const Options& options, const std::string& planPath) const;
+    void checkSettings(const RunSettings& options, const std::string& planPath) const;
     /// Throws Failure when the lens data or an input of the frames read no longer is what the
     /// plan recorded.
     void checkInputs(const std::string& planPath) const;

@@ -211,7 +211,7 @@ namespace ClipRunning
         }
 
         // A dry run lists every frame it can, the missing ones said.
-        Options planning = options;
+        RunSettings planning = options;
         planning.keepGoing = planning.keepGoing || options.dryRun;
         std::vector<Job> jobs = planJobs(planning, frames, report);
         if (lensData->samples())
@@ -279,8 +279,8 @@ namespace ClipRunning
 
 } // namespace ClipRunning
 
-ExitStatus runClip(
-    const Options& options, std::ostream& messages, bool terminal, const std::atomic<bool>& stop)
+ExitStatus runClip(const RunSettings& options, std::ostream& messages, bool terminal,
+    const std::atomic<bool>& stop)
 {
     try
     {

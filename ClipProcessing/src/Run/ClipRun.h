@@ -5,7 +5,7 @@
 #include <atomic>
 #include <ostream>
 
-#include "Run/Options.h"
+#include "Run/RunSettings.h"
 
 namespace LensCorrect
 {
@@ -23,7 +23,7 @@ enum ExitStatus
 /// calling thread has the library correct them, a writer thread encodes them, with a short
 /// queue between each, so that the three overlap. Progress, failures and the summary go to
 /// `messages`. Setting `stop` (from a signal handler) ends the run after the frames in flight.
-ExitStatus runClip(
-    const Options& options, std::ostream& messages, bool terminal, const std::atomic<bool>& stop);
+ExitStatus runClip(const RunSettings& options, std::ostream& messages, bool terminal,
+    const std::atomic<bool>& stop);
 
 } // namespace LensCorrect

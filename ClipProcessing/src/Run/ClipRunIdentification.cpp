@@ -51,7 +51,7 @@ void Run::identifyClip(const InputClip& clip)
         checkClipNameAgainstCorrectionFile(
             clipName, options.correctionFile, named.clipName, named.videoFileName);
     }
-    Options clipOptions = options;
+    RunSettings clipOptions = options;
     clipOptions.clipName = clipName.name;
     identity = clipIdentity(clipOptions);
     lensData = std::make_unique<ClipLensData>(identity);
@@ -97,7 +97,7 @@ void Run::readPlan()
         spec = image->spec();
         plateFormat = image->format_name();
         // A plan's chunk converts as the whole clip's first frame decided.
-        Options planned = options;
+        RunSettings planned = options;
         planned.colorSpace = plan->colorSpace;
         kind.emplace(planned, frame.path,
             isMovie(spec) ? std::vector<OIIO::ImageSpec> { spec } : imageParts(*image));
@@ -127,7 +127,7 @@ void Run::identifyPlannedClip()
         return;
     }
     clipName = { plan->clipName, plan->clipNameSource, plan->clipNameFromPlate };
-    Options clipOptions = options;
+    RunSettings clipOptions = options;
     clipOptions.clipName = clipName.name;
     identity = clipIdentity(clipOptions);
     identity.correctionFilePath = plan->lensData.path;

@@ -42,7 +42,7 @@ namespace LensCorrect::ClipRunning
 class Run
 {
 public:
-    Run(const Options& options, std::ostream& messages, bool terminal,
+    Run(const RunSettings& options, std::ostream& messages, bool terminal,
         const std::atomic<bool>& stop)
         : options(options)
         , terminal(terminal)
@@ -77,7 +77,7 @@ private:
     std::string whyNotWritten(const Job& job, OutputKind kind, const std::string& path) const;
     ExitStatus process(std::vector<Job>& jobs);
 
-    const Options& options;
+    const RunSettings& options;
     const bool terminal;
     const std::atomic<bool>& stop;
     RunReport report;

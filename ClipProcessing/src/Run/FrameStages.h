@@ -47,7 +47,7 @@ class FrameStages
 {
 public:
     /// `clipName`: the clip the outputs say they come from.
-    FrameStages(const Options& options, Size picture, const Canvas& canvas,
+    FrameStages(const RunSettings& options, Size picture, const Canvas& canvas,
         FrameCorrector& corrector, ClipLensData& lensData, const PlateKind& kind,
         std::string plateFormat, std::string clipName, FramePool* pool = nullptr);
 

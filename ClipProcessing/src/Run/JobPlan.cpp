@@ -30,7 +30,7 @@ namespace
 } // namespace
 
 std::vector<int> missingFrames(
-    const Options& options, const ClipFrames& clip, std::vector<int>* present)
+    const RunSettings& options, const ClipFrames& clip, std::vector<int>* present)
 {
     std::set<int> available;
     for (const InputFrame& frame : clip.frames)
@@ -66,7 +66,7 @@ std::vector<int> missingFrames(
     return missing;
 }
 
-std::vector<Job> planJobs(const Options& options, const ClipFrames& clip, RunReport& report)
+std::vector<Job> planJobs(const RunSettings& options, const ClipFrames& clip, RunReport& report)
 {
     std::vector<int> numbers;
     const std::vector<int> missing = missingFrames(options, clip, &numbers);
@@ -85,7 +85,7 @@ std::vector<Job> planJobs(const Options& options, const ClipFrames& clip, RunRep
 }
 
 std::vector<Job> jobsFor(
-    const Options& options, const ClipFrames& clip, const std::vector<int>& numbers)
+    const RunSettings& options, const ClipFrames& clip, const std::vector<int>& numbers)
 {
     std::map<int, const InputFrame*> byNumber;
     for (const InputFrame& frame : clip.frames)
@@ -154,7 +154,7 @@ std::vector<Job> jobsFor(
     return jobs;
 }
 
-void prepareOutputs(const Options& options, const std::vector<std::string>& inputFiles,
+void prepareOutputs(const RunSettings& options, const std::vector<std::string>& inputFiles,
     const std::vector<Job>& jobs, bool createDirectories)
 {
     std::set<std::string> inputs;
@@ -218,7 +218,7 @@ void prepareOutputs(const Options& options, const std::vector<std::string>& inpu
     }
 }
 
-std::vector<Job> unfinishedJobs(const Options& options, const std::vector<Job>& jobs,
+std::vector<Job> unfinishedJobs(const RunSettings& options, const std::vector<Job>& jobs,
     const OutputCheck& check, std::vector<int>& skipped,
     std::vector<std::pair<int, std::string>>& redone)
 {

@@ -10,8 +10,8 @@
 
 #include "LensData/LensDataKey.h"
 #include "Plate/InputClip.h"
-#include "Run/Options.h"
 #include "Run/RunReport.h"
+#include "Run/RunSettings.h"
 
 namespace LensCorrect
 {
@@ -39,16 +39,16 @@ struct ClipFrames
 /// The frames the options ask for (every frame between the clip's first and last, or those of
 /// --frames) that the input lacks, ascending; `present`, when given, receives those it has.
 std::vector<int> missingFrames(
-    const Options& options, const ClipFrames& clip, std::vector<int>* present = nullptr);
+    const RunSettings& options, const ClipFrames& clip, std::vector<int>* present = nullptr);
 
 /// The frames the options ask for, each with its outputs' paths. Missing input frames fail the
 /// run, or with --keep-going are reported and left out. Throws as jobsFor does.
-std::vector<Job> planJobs(const Options& options, const ClipFrames& clip, RunReport& report);
+std::vector<Job> planJobs(const RunSettings& options, const ClipFrames& clip, RunReport& report);
 
 /// The jobs of frames of the clip, each with its outputs' paths. Throws Failure for a pattern
 /// that would write every frame to one file, or a preview frame outside the input.
 std::vector<Job> jobsFor(
-    const Options& options, const ClipFrames& clip, const std::vector<int>& numbers);
+    const RunSettings& options, const ClipFrames& clip, const std::vector<int>& numbers);
 
 /// The outputs of a job.
 enum class OutputKind
@@ -66,14 +66,14 @@ using OutputCheck
 /// done and listed in `skipped`; those with an existing output that fails it are done again and
 /// listed in `redone` with the reason. The preview frame is still rendered among the skipped,
 /// without its outputs.
-std::vector<Job> unfinishedJobs(const Options& options, const std::vector<Job>& jobs,
+std::vector<Job> unfinishedJobs(const RunSettings& options, const std::vector<Job>& jobs,
     const OutputCheck& check, std::vector<int>& skipped,
     std::vector<std::pair<int, std::string>>& redone);
 
 /// Refuses outputs that would overwrite one of the `inputs` or each other, checks that every
 /// output's format is known, and creates the output directories unless told not to. Throws
 /// Failure.
-void prepareOutputs(const Options& options, const std::vector<std::string>& inputs,
+void prepareOutputs(const RunSettings& options, const std::vector<std::string>& inputs,
     const std::vector<Job>& jobs, bool createDirectories = true);
 
 } // namespace LensCorrect

@@ -12,6 +12,7 @@
 #include "Correction/ClipSettings.h"
 #include "Correction/FrameCorrector.h"
 #include "PluginTestSupport.h"
+#include "Run/RunSettings.h"
 #include "Support/TemporaryDirectory.h"
 
 namespace
@@ -32,7 +33,7 @@ struct Entries
 PluginTest::Pixels toolResult(
     const Entries& entries, const Host::PixelWorld& layer, const std::string& correctionFile)
 {
-    LensCorrect::Options options;
+    LensCorrect::RunSettings options;
     options.input = "/Volumes/Media/A001C003.mov";
     options.correctionFile = correctionFile;
     options.shading = LensCorrect::ShadingMode::remove;
@@ -59,7 +60,7 @@ PluginTest::Pixels toolResult(
 /// The diameter the tool derives for a manual format.
 float toolDiameter(const Entries& entries)
 {
-    LensCorrect::Options options;
+    LensCorrect::RunSettings options;
     options.sensorSize = entries.sensor;
     options.resolution = entries.resolution;
     return LensCorrect::manualRecordingFormat(options)->imageAreaRadius * 2.0f;

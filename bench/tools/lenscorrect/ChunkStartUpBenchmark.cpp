@@ -75,7 +75,7 @@ struct Clip
             output->write_image(OIIO::TypeFloat, pixels.data());
             output->close();
         }
-        Options planning = options(false);
+        RunSettings planning = options(false);
         planning.frames.clear();
         planning.writePlan = folder + "/clip.plan";
         run(planning);
@@ -83,9 +83,9 @@ struct Clip
     }
 
     /// The chunk's options; `plan`: from the clip's plan.
-    Options options(bool plan) const
+    RunSettings options(bool plan) const
     {
-        Options options;
+        RunSettings options;
         options.input = folder + "/plate.####.exr";
         options.output = folder + "/out/plate.####.exr";
         options.shading = ShadingMode::remove;
@@ -103,7 +103,7 @@ struct Clip
     }
 
     /// Seconds of one run; throws when it fails.
-    static double run(const Options& options)
+    static double run(const RunSettings& options)
     {
         const std::atomic<bool> stop { false };
         std::ostringstream messages;
@@ -123,8 +123,8 @@ void chunkStartUp(benchmark::State& state, bool plan)
 {
     static const Clip shortClip(10);
     static const Clip longClip(takeFrames);
-    const Options shortChunk = shortClip.options(plan);
-    const Options longChunk = longClip.options(plan);
+    const RunSettings shortChunk = shortClip.options(plan);
+    const RunSettings longChunk = longClip.options(plan);
     double shortSeconds = 0.0;
     double longSeconds = 0.0;
     try

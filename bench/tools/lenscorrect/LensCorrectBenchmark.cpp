@@ -151,7 +151,7 @@ struct Stages
 {
     Stages(const Format& format, Size size)
         : clip(sequence(format, size))
-        , kind(Options {}, clip)
+        , kind(RunSettings {}, clip)
         , corrector(lensSettings(), size)
     {
     }
@@ -262,7 +262,7 @@ void encode(benchmark::State& state, const Format& format, Size size)
 
 void tool(benchmark::State& state, const Format& format, Size size)
 {
-    Options options;
+    RunSettings options;
     options.input = sequence(format, size);
     options.output = directory().path() + "/out/" + format.name + ".####." + format.extension;
     options.shading = ShadingMode::remove;

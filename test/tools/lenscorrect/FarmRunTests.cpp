@@ -117,7 +117,7 @@ TEST_F(FarmRun, PlanRowsAreTheFrameMappingsAndItsSizeIsTheWholeClips)
         argv.push_back(argument.c_str());
     }
     std::ostringstream ignored;
-    const LensCorrect::Options options
+    const LensCorrect::RunSettings options
         = *LensCorrect::parseCommandLine(int(argv.size()), argv.data(), ignored, ignored).options;
     const LensCorrect::InputClip clip(options.input);
     const LensCorrect::PlateMetadata plate(clip,
