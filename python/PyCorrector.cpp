@@ -11,7 +11,7 @@
 #include <pybind11/stl/filesystem.h>
 
 #include "Bindings.h"
-#include "Correction/ClipSettings.h"
+#include "Correction/CorrectorSettings.h"
 #include "Corrector.h"
 #include "PyImage.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "Common/Failure.h"
-#include "Image/FrameGeometry.h"
+#include "Common/FrameGeometry.h"
 #include "Plate/FrameList.h"
 #include "Plate/FramePattern.h"
 

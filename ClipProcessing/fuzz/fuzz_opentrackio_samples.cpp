@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "Common/Failure.h"
-#include "Correction/CommandLineDataSource.h"
+#include "Correction/LensDataSource.h"
 #include "LensData/OpenTrackIoLosses.h"
 #include "LensData/OpenTrackIoSamples.h"
 #include "LensData/OpenTrackIoTiming.h"

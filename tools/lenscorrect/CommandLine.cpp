@@ -7,8 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "Correction/Extraction.h"
 #include "Output/Provenance.h"
+#include "Settings/Extraction.h"
 
 namespace LensCorrect
 {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <ostream>
 
-#include "Run/RunSettings.h"
+#include "Settings/RunSettings.h"
 
 namespace LensCorrect
 {

@@ -8,7 +8,7 @@
 #include "Common/Failure.h"
 #include "Common/TextHelpers.h"
 #include "Core/TextCopy.h"
-#include "Correction/ClipSettings.h"
+#include "Correction/CorrectorSettings.h"
 #include "Correction/LensRecordLookup.h"
 
 namespace LensCorrect
@@ -29,7 +29,7 @@ FrameCorrector::FrameCorrector(const LensSettings& settings, Size picture)
     // An extraction places the picture in the recording itself; its overscan is part of that.
     , overscan(settings.extraction ? 0.0f : overscanPercent(picture, settings.sizeWithoutOverscan))
     , request(std::make_shared<FrameRequest>())
-    , core(std::make_unique<CommandLineDataSource>(
+    , core(std::make_unique<LensDataSource>(
           settings.identity, settings.manualRecordingFormat, request))
 {
     // Refused here rather than at the first frame.

@@ -7,14 +7,14 @@
 #include <optional>
 #include <string>
 
+#include "Common/FrameGeometry.h"
 #include "Core/Core.h"
-#include "Correction/CommandLineDataSource.h"
-#include "Correction/CorrectionModes.h"
-#include "Correction/Extraction.h"
-#include "Image/FrameGeometry.h"
+#include "Correction/LensDataKey.h"
+#include "Correction/LensDataSource.h"
 #include "Image/FramePool.h"
 #include "Image/RgbaImage.h"
-#include "LensData/LensDataKey.h"
+#include "Settings/CorrectionModes.h"
+#include "Settings/Extraction.h"
 
 namespace LensCorrect
 {

@@ -10,7 +10,7 @@
 #include "Common/Failure.h"
 #include "Common/TextHelpers.h"
 #include "Core/CorrectionFrameLookup.h"
-#include "Correction/CommandLineDataSource.h"
+#include "Correction/LensDataSource.h"
 #include "CorrectionData/Container/ManagedContainer.h"
 
 namespace LensCorrect

@@ -1,8 +1,7 @@
 target_sources(ClipProcessing PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/Canvas.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ClipSettings.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CommandLineDataSource.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Extraction.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CorrectorSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FrameCorrector.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LensDataKey.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LensDataSource.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WindowCorrection.cpp
 )

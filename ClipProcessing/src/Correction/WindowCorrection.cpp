@@ -11,7 +11,7 @@
 #include "Common/Failure.h"
 #include "Common/TextHelpers.h"
 #include "Core/RendererConfiguration.h"
-#include "Correction/ClipSettings.h"
+#include "Correction/CorrectorSettings.h"
 #include "Correction/FrameCorrector.h"
 #include "Correction/LensRecordLookup.h"
 

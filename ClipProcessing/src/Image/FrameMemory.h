@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "Image/FrameGeometry.h"
+#include "Common/FrameGeometry.h"
 
 namespace LensCorrect
 {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "Image/FrameGeometry.h"
+#include "Common/FrameGeometry.h"
 
 namespace LensCorrect
 {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Common/DropFrame.h"
 #include "Common/Failure.h"
 #include "Common/TextHelpers.h"
 #include "Core/CorrectionFrameLookup.h"
@@ -16,7 +17,6 @@
 #include "Exception/ClassicNumberReader.h"
 #include "Exception/Exception.h"
 #include "LensData/OpenTrackIoSamples.h"
-#include "Mapping/DropFrame.h"
 #include "Timecode/Timecode.h"
 
 namespace LensCorrect

@@ -7,10 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "Correction/CommandLineDataSource.h"
+#include "Correction/LensDataKey.h"
+#include "Correction/LensDataSource.h"
 #include "CorrectionData/Frame.h"
 #include "CorrectionData/Header.h"
-#include "LensData/LensDataKey.h"
+#include "LensData/MappedFrame.h"
 
 namespace CorrectionData
 {

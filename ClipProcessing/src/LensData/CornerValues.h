@@ -4,10 +4,10 @@
 
 #include <optional>
 
+#include "Common/FrameGeometry.h"
 #include "Correction/FrameCorrector.h"
-#include "Image/FrameGeometry.h"
+#include "Correction/LensDataKey.h"
 #include "Image/RgbaImage.h"
-#include "LensData/LensDataKey.h"
 
 namespace LensCorrect
 {

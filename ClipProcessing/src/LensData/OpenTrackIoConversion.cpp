@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "Correction/CommandLineDataSource.h"
+#include "Correction/LensDataSource.h"
 #include "LensData/OpenTrackIoFields.h"
 
 namespace LensCorrect

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Image/FrameGeometry.h"
+#include "Common/FrameGeometry.h"
 
 namespace LensCorrect
 {

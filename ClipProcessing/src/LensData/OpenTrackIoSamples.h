@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "Common/Failure.h"
-#include "Image/FrameGeometry.h"
+#include "Common/FrameGeometry.h"
 #include "Timecode/Timecode.h"
 
 namespace LensCorrect

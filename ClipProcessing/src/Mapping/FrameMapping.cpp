@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "Mapping/DropFrame.h"
+#include "Common/DropFrame.h"
 #include "Timecode/Timecode.h"
 
 namespace LensCorrect

@@ -10,11 +10,12 @@
 #include "Common/Failure.h"
 #include "CorrectionData/Header.h"
 #include "LensData/ClipLensData.h"
+#include "LensData/MappedFrame.h"
 #include "LensData/OpenTrackIoSamples.h"
 #include "LensData/OpenTrackIoTiming.h"
 #include "Plate/InputClip.h"
 #include "Plate/PlateMetadata.h"
-#include "Run/RunSettings.h"
+#include "Settings/RunSettings.h"
 
 namespace LensCorrect
 {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "Common/Failure.h"
+#include "Common/FrameGeometry.h"
 #include "Correction/FrameCorrector.h"
-#include "Image/FrameGeometry.h"
 #include "LensData/ClipLensData.h"
 #include "LensData/CornerValues.h"
 #include "Mapping/FrameMapping.h"

@@ -1,6 +1,4 @@
 target_sources(ClipProcessing PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/DropFrame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FrameMapping.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MappingDocument.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/MappingListing.cpp
 )

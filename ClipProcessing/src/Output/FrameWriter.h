@@ -7,9 +7,9 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "Common/FrameGeometry.h"
 #include "Image/ChannelLayout.h"
 #include "Image/ColorConversion.h"
-#include "Image/FrameGeometry.h"
 #include "Output/Provenance.h"
 
 namespace LensCorrect

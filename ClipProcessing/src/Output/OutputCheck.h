@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Image/FrameGeometry.h"
+#include "Common/FrameGeometry.h"
 #include "Output/Provenance.h"
 
 namespace LensCorrect

@@ -5,7 +5,8 @@
 #include <OpenImageIO/strutil.h>
 
 #include "Common/Failure.h"
-#include "Plate/PlateIdentity.h"
+#include "Plate/ClipName.h"
+#include "Plate/PicturePlacement.h"
 
 namespace LensCorrect
 {

@@ -8,11 +8,11 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "Common/FrameGeometry.h"
 #include "Image/ChannelLayout.h"
 #include "Image/ColorConversion.h"
-#include "Image/FrameGeometry.h"
 #include "Plate/InputClip.h"
-#include "Run/RunSettings.h"
+#include "Settings/RunSettings.h"
 
 namespace LensCorrect
 {

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "Common/DropFrame.h"
 #include "Core/Core.h"
-#include "Mapping/DropFrame.h"
 #include "MetadataDatabase/MetadataKeysCsvStringArray.h"
 #include "Timecode/Timecode.h"
 

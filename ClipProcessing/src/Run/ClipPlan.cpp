@@ -12,8 +12,8 @@
 #include <sys/stat.h>
 
 #include "Common/TextHelpers.h"
-#include "Correction/Extraction.h"
 #include "LensData/OpenTrackIoSamples.h"
+#include "Settings/Extraction.h"
 
 namespace LensCorrect
 {

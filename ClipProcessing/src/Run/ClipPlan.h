@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "Image/FrameGeometry.h"
-#include "LensData/LensDataKey.h"
+#include "Common/FrameGeometry.h"
+#include "Correction/LensDataKey.h"
+#include "LensData/MappedFrame.h"
 #include "Plate/InputClip.h"
-#include "Run/RunSettings.h"
+#include "Settings/RunSettings.h"
 
 namespace LensCorrect
 {

@@ -9,12 +9,12 @@
 #include <filesystem>
 
 #include "Common/TextHelpers.h"
-#include "Correction/ClipSettings.h"
+#include "Correction/CorrectorSettings.h"
 #include "LensData/OpenTrackIoConversion.h"
 #include "LensData/OpenTrackIoLosses.h"
 #include "LensData/OpenTrackIoSamples.h"
 #include "Mapping/FrameMapping.h"
-#include "Plate/PlateIdentity.h"
+#include "Plate/ClipName.h"
 #include "Run/ClipRunSteps.h"
 #include "Run/JobPlan.h"
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <ostream>
 
-#include "Run/RunSettings.h"
+#include "Settings/RunSettings.h"
 
 namespace LensCorrect
 {

@@ -9,10 +9,10 @@
 #include "LensData/CornerValues.h"
 #include "LensData/OpenTrackIoSamples.h"
 #include "Mapping/MappingDocument.h"
-#include "Mapping/MappingListing.h"
 #include "Plate/InputClip.h"
 #include "Run/ClipRunSteps.h"
 #include "Run/JobPlan.h"
+#include "Run/MappingListing.h"
 
 namespace LensCorrect::ClipRunning
 {

@@ -3,15 +3,15 @@
 // The run's frames read, corrected and written on three threads, and the outputs already there.
 #include "Common/TextHelpers.h"
 #include "Image/FrameMemory.h"
-#include "Mapping/MappingListing.h"
 #include "Output/FrameWriter.h"
 #include "Output/OutputCheck.h"
 #include "Output/Preview.h"
-#include "Plate/PlateIdentity.h"
+#include "Plate/ClipName.h"
 #include "Plate/PlateReader.h"
 #include "Run/ClipRunSteps.h"
 #include "Run/FramePipeline.h"
 #include "Run/JobPlan.h"
+#include "Run/MappingListing.h"
 
 namespace LensCorrect::ClipRunning
 {

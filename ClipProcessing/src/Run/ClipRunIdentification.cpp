@@ -5,11 +5,11 @@
 #include <OpenImageIO/imageio.h>
 
 #include "Common/TextHelpers.h"
-#include "Correction/ClipSettings.h"
+#include "Correction/CorrectorSettings.h"
 #include "LensData/OpenTrackIoSamples.h"
+#include "Plate/ClipName.h"
 #include "Plate/FrameList.h"
 #include "Plate/InputClip.h"
-#include "Plate/PlateIdentity.h"
 #include "Run/ClipRunSteps.h"
 #include "Run/JobPlan.h"
 
@@ -163,7 +163,7 @@ ExitStatus Run::writePlan()
     written.withoutOverscan = withoutOverscan;
     // The size of the whole clip, whatever --keep-size: the chunks' outputs agree on it.
     written.canvas
-        = Canvas(bool(options.distortion), false, picture, frames, {}, *lensData, *corrector)
+        = FrameSizes(bool(options.distortion), false, picture, frames, {}, *lensData, *corrector)
               .size();
     written.clipName = clipName.name;
     written.clipNameSource = clipName.source;

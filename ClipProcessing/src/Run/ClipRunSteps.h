@@ -18,19 +18,19 @@
 #include <OpenImageIO/imageio.h>
 
 #include "Common/Failure.h"
-#include "Correction/Canvas.h"
-#include "Correction/CommandLineDataSource.h"
+#include "Common/FrameGeometry.h"
 #include "Correction/FrameCorrector.h"
-#include "Image/FrameGeometry.h"
+#include "Correction/LensDataSource.h"
 #include "Image/FramePool.h"
 #include "LensData/ClipLensData.h"
 #include "Mapping/MappingDocument.h"
+#include "Plate/ClipName.h"
 #include "Plate/InputClip.h"
-#include "Plate/PlateIdentity.h"
 #include "Plate/PlateKind.h"
 #include "Plate/PlateMetadata.h"
 #include "Run/ClipPlan.h"
 #include "Run/ClipRun.h"
+#include "Run/FrameSizes.h"
 #include "Run/FrameStages.h"
 #include "Run/JobPlan.h"
 #include "Run/RunReport.h"
@@ -99,7 +99,7 @@ private:
     std::string mappingDescription;
     std::vector<std::string> mappingRemarks;
     std::unique_ptr<FrameCorrector> corrector;
-    std::optional<Canvas> canvas;
+    std::optional<FrameSizes> canvas;
     /// The frames' buffers, handed on from frame to frame.
     std::optional<FramePool> pool;
     std::optional<FrameStages> frameStages;

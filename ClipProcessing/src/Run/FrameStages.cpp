@@ -8,7 +8,7 @@
 namespace LensCorrect
 {
 
-FrameStages::FrameStages(const RunSettings& options, Size picture, const Canvas& canvas,
+FrameStages::FrameStages(const RunSettings& options, Size picture, const FrameSizes& canvas,
     FrameCorrector& corrector, ClipLensData& lensData, const PlateKind& kind,
     std::string plateFormat, std::string clipName, FramePool* pool)
     : keepSize(options.keepSize)

@@ -8,14 +8,15 @@
 
 #include <OpenImageIO/imageio.h>
 
-#include "Correction/Canvas.h"
 #include "Correction/FrameCorrector.h"
 #include "Image/FramePool.h"
 #include "LensData/ClipLensData.h"
+#include "LensData/MappedFrame.h"
 #include "Output/FrameWriter.h"
 #include "Output/Provenance.h"
 #include "Plate/PlateKind.h"
 #include "Plate/PlateReader.h"
+#include "Run/FrameSizes.h"
 #include "Run/JobPlan.h"
 
 namespace LensCorrect
@@ -47,7 +48,7 @@ class FrameStages
 {
 public:
     /// `clipName`: the clip the outputs say they come from.
-    FrameStages(const RunSettings& options, Size picture, const Canvas& canvas,
+    FrameStages(const RunSettings& options, Size picture, const FrameSizes& canvas,
         FrameCorrector& corrector, ClipLensData& lensData, const PlateKind& kind,
         std::string plateFormat, std::string clipName, FramePool* pool = nullptr);
 
@@ -76,7 +77,7 @@ private:
     const std::optional<DistortionMode> distortion;
     const OIIO::TypeDesc dataType;
     const Size picture;
-    const Canvas& canvas;
+    const FrameSizes& canvas;
     FrameCorrector& corrector;
     ClipLensData& lensData;
     const PlateKind& kind;

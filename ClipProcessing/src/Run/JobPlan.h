@@ -8,10 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "LensData/LensDataKey.h"
+#include "Correction/LensDataKey.h"
+#include "LensData/MappedFrame.h"
 #include "Plate/InputClip.h"
 #include "Run/RunReport.h"
-#include "Run/RunSettings.h"
+#include "Settings/RunSettings.h"
 
 namespace LensCorrect
 {

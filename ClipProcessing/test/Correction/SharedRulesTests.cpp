@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "Common/Failure.h"
-#include "Correction/ClipSettings.h"
+#include "Correction/CorrectorSettings.h"
 #include "Correction/FrameCorrector.h"
 #include "PluginTestSupport.h"
-#include "Run/RunSettings.h"
+#include "Settings/RunSettings.h"
 #include "Support/TemporaryDirectory.h"
 
 namespace

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "Common/Failure.h"
+#include "Correction/LensDataKey.h"
 #include "LensData/ClipLensData.h"
-#include "LensData/LensDataKey.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestCorrectionFile.h"
 

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "Common/Failure.h"
-#include "Correction/ClipSettings.h"
+#include "Correction/CorrectorSettings.h"
 #include "Correction/FrameCorrector.h"
 #include "OpenTrackIoTestSupport.h"
 #include "Support/TemporaryDirectory.h"

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Correction/ClipSettings.h"
+#include "Correction/CorrectorSettings.h"
 #include "Correction/FrameCorrector.h"
 #include "OpenTrackIoTestSupport.h"
 

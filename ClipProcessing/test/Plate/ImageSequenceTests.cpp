@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Common/Failure.h"
-#include "Image/FrameGeometry.h"
+#include "Common/FrameGeometry.h"
 #include "Plate/FrameList.h"
 #include "Plate/FramePattern.h"
 #include "Support/TemporaryDirectory.h"

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Correction/ClipSettings.h"
+#include "Correction/CorrectorSettings.h"
 #include "Mapping/FrameMapping.h"
 #include "Run/ClipPlan.h"
 #include "ToolTestSupport.h"

@@ -1,13 +1,13 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Correction/Canvas.h"
+#include "Run/FrameSizes.h"
 
 #include <set>
 
 namespace LensCorrect
 {
 
-Canvas::Canvas(bool distortion, bool keepSize, Size picture, const ClipFrames& clip,
+FrameSizes::FrameSizes(bool distortion, bool keepSize, Size picture, const ClipFrames& clip,
     const std::vector<Job>& jobs, ClipLensData& lensData, FrameCorrector& corrector)
     : canvas(picture)
 {
@@ -48,13 +48,13 @@ Canvas::Canvas(bool distortion, bool keepSize, Size picture, const ClipFrames& c
     FrameGeometry::checkFrameSize(canvas, "enlarged output frame");
 }
 
-Canvas::Canvas(Size size)
+FrameSizes::FrameSizes(Size size)
     : canvas(size)
 {
     FrameGeometry::checkFrameSize(canvas, "enlarged output frame");
 }
 
-Size Canvas::renderSize(const Job& job, ClipLensData& lensData, FrameCorrector& corrector) const
+Size FrameSizes::renderSize(const Job& job, ClipLensData& lensData, FrameCorrector& corrector) const
 {
     lensData.apply(corrector, job.lens);
     const auto failure = sizeFailures.find(job.frame.number);

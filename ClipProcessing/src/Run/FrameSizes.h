@@ -17,16 +17,16 @@ namespace LensCorrect
 /// The size of every output frame, and each frame's render buffer. Without --keep-size every
 /// output frame gets the largest size of the whole clip, so that a sequence has one size and the
 /// chunks of a split run agree.
-class Canvas
+class FrameSizes
 {
 public:
     /// Asks the library for the render size of every frame of the clip (with --keep-size, of the
     /// run's frames). Throws Failure when the canvas would be too large.
-    Canvas(bool distortion, bool keepSize, Size picture, const ClipFrames& clip,
+    FrameSizes(bool distortion, bool keepSize, Size picture, const ClipFrames& clip,
         const std::vector<Job>& jobs, ClipLensData& lensData, FrameCorrector& corrector);
     /// A canvas whose size was worked out before (a plan's); the library is asked for a job's
     /// render size when it is needed. Throws Failure when the canvas would be too large.
-    explicit Canvas(Size size);
+    explicit FrameSizes(Size size);
 
     Size size() const { return canvas; }
     /// A job's render buffer (its lens data applied to the corrector); throws the failure its size

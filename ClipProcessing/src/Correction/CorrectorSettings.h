@@ -5,13 +5,14 @@
 #include <optional>
 #include <string>
 
-#include "Correction/CommandLineDataSource.h"
-#include "Correction/CorrectionModes.h"
+#include "Common/FrameGeometry.h"
 #include "Correction/FrameCorrector.h"
-#include "Correction/RecordingSettings.h"
-#include "Image/FrameGeometry.h"
-#include "LensData/LensDataSettings.h"
-#include "Plate/ClipDescription.h"
+#include "Correction/LensDataSource.h"
+#include "Settings/ClipDescription.h"
+#include "Settings/CorrectionModes.h"
+#include "Settings/LensDataSettings.h"
+#include "Settings/RecordingSettings.h"
+#include "Settings/RunSettings.h"
 
 namespace LensCorrect
 {
@@ -42,5 +43,10 @@ ClipIdentity clipIdentity(
 /// clipIdentity, manualRecordingFormat and the frame mapping. Throws as those do.
 LensSettings lensSettings(const Corrections& corrections, const LensDataSettings& lensData,
     const ClipDescription& clip, const RecordingSettings& recording, const std::string& input);
+
+/// clipIdentity of the run's parts, the input standing in for a clip not named.
+ClipIdentity clipIdentity(const RunSettings& settings);
+/// lensSettings of the run's parts, the input standing in for a clip not named.
+LensSettings lensSettings(const RunSettings& settings);
 
 } // namespace LensCorrect

@@ -4,17 +4,14 @@
 
 #include <string>
 
-#include "Correction/CorrectionModes.h"
-#include "Correction/RecordingSettings.h"
-#include "LensData/LensDataSettings.h"
-#include "Output/OutputSettings.h"
-#include "Plate/ClipDescription.h"
+#include "Settings/ClipDescription.h"
+#include "Settings/CorrectionModes.h"
+#include "Settings/LensDataSettings.h"
+#include "Settings/OutputSettings.h"
+#include "Settings/RecordingSettings.h"
 
 namespace LensCorrect
 {
-
-struct ClipIdentity;
-struct LensSettings;
 
 /// Everything one run over a clip is told: the parts, and what only the run reads.
 struct RunSettings : Corrections,
@@ -32,10 +29,5 @@ struct RunSettings : Corrections,
     bool keepGoing = false;
     bool quiet = false;
 };
-
-/// clipIdentity of the run's parts, the input standing in for a clip not named.
-ClipIdentity clipIdentity(const RunSettings& settings);
-/// lensSettings of the run's parts, the input standing in for a clip not named.
-LensSettings lensSettings(const RunSettings& settings);
 
 } // namespace LensCorrect

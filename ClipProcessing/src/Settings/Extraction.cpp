@@ -1,6 +1,6 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Correction/Extraction.h"
+#include "Settings/Extraction.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Correction/CommandLineDataSource.h"
+#include "Correction/LensDataSource.h"
 
 #include <utility>
 
@@ -21,7 +21,7 @@ namespace
 
 } // namespace
 
-CommandLineDataSource::CommandLineDataSource(ClipIdentity identity,
+LensDataSource::LensDataSource(ClipIdentity identity,
     std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat,
     std::shared_ptr<const FrameRequest> request)
     : identity(std::move(identity))
@@ -30,14 +30,14 @@ CommandLineDataSource::CommandLineDataSource(ClipIdentity identity,
 {
 }
 
-bool CommandLineDataSource::shouldPerformShadingCorrection(
+bool LensDataSource::shouldPerformShadingCorrection(
     Core::ShadingCorrectionParameter& parameter) const
 {
     parameter = { request->shadingReverse.value_or(false), request->shadingMap };
     return request->shadingReverse.has_value();
 }
 
-bool CommandLineDataSource::shouldPerformDistortionCorrection(
+bool LensDataSource::shouldPerformDistortionCorrection(
     Core::DistortionCorrectionParameter& parameter) const
 {
     // ST-maps come from rendering a coordinate ramp, never from the library's identity map.
@@ -45,17 +45,17 @@ bool CommandLineDataSource::shouldPerformDistortionCorrection(
     return request->distortionReverse.has_value();
 }
 
-bool CommandLineDataSource::frameMetadata(char* buffer, size_t capacity) const
+bool LensDataSource::frameMetadata(char* buffer, size_t capacity) const
 {
     return copy(request->frameMetadata, buffer, capacity);
 }
 
-bool CommandLineDataSource::correctionFilePath(char* buffer, size_t capacity) const
+bool LensDataSource::correctionFilePath(char* buffer, size_t capacity) const
 {
     return request->frameMetadata.empty() && copy(identity.correctionFilePath, buffer, capacity);
 }
 
-bool CommandLineDataSource::clipFileName(char* buffer, size_t capacity) const
+bool LensDataSource::clipFileName(char* buffer, size_t capacity) const
 {
     // Only the correction file is checked against a name; without one the library searches
     // around the clip's path and checks the name at its end.
@@ -63,18 +63,18 @@ bool CommandLineDataSource::clipFileName(char* buffer, size_t capacity) const
         && copy(fileName(identity.clipFilePath), buffer, capacity);
 }
 
-bool CommandLineDataSource::clipFilePath(char* buffer, size_t capacity) const
+bool LensDataSource::clipFilePath(char* buffer, size_t capacity) const
 {
     return request->frameMetadata.empty() && copy(identity.clipFilePath, buffer, capacity);
 }
 
-bool CommandLineDataSource::frameData(Core::FrameData& frameData) const
+bool LensDataSource::frameData(Core::FrameData& frameData) const
 {
     frameData = request->frame;
     return true;
 }
 
-bool CommandLineDataSource::recordingFormat(
+bool LensDataSource::recordingFormat(
     RecordingFormatDatabase::RecordingFormat& recordingFormat) const
 {
     if (request->recordingFormat)

@@ -5,8 +5,8 @@
 #include <optional>
 #include <utility>
 
-#include "Correction/Extraction.h"
-#include "Image/FrameGeometry.h"
+#include "Common/FrameGeometry.h"
+#include "Settings/Extraction.h"
 
 namespace LensCorrect
 {

@@ -1,6 +1,6 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Mapping/DropFrame.h"
+#include "Common/DropFrame.h"
 
 #include <cmath>
 

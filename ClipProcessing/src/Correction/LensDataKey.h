@@ -12,8 +12,6 @@
 namespace LensCorrect
 {
 
-struct OpenTrackIoSample;
-
 /// Which record of the lens data a frame takes: its number in the clip, counted at a rate from
 /// a start timecode when one is known (the fields the library's frame data carries).
 struct LensDataKey
@@ -28,27 +26,5 @@ struct LensDataKey
 /// The library's frame data for `key`: its number, rate and start timecode, the rest zero.
 /// Throws Failure, naming the timecode, when it is longer than the library's field takes.
 Core::FrameData libraryFrameData(const LensDataKey& key);
-
-/// A plate frame's own timecode as frames from 00:00:00:00 (in drop-frame where it is one) at a
-/// whole-frame rate: the record a frame takes must not lie after it.
-struct FrameLabel
-{
-    std::string text;
-    uint64_t count = 0;
-    uint32_t perSecond = 0;
-};
-
-/// Where one plate frame finds its lens data, or why it cannot: a record of a correction file,
-/// or an OpenTrackIO sample.
-struct MappedFrame
-{
-    std::optional<LensDataKey> key;
-    const OpenTrackIoSample* sample = nullptr;
-    std::optional<Failure> failure;
-    /// Set when the frame was mapped by its own timecode.
-    std::optional<FrameLabel> label;
-
-    bool found() const { return key || sample; }
-};
 
 } // namespace LensCorrect

@@ -46,10 +46,10 @@ constexpr size_t maximumLibraryTextLength = 4095;
 /// and from the frame the tool is working on. A frame that carries its own lens data
 /// (`FrameRequest::frameMetadata`) names no correction file and no clip, so that the library
 /// takes that data and neither a named nor a searched correction file can win over it.
-class CommandLineDataSource : public Core::CoreDataSource
+class LensDataSource : public Core::CoreDataSource
 {
 public:
-    CommandLineDataSource(ClipIdentity identity,
+    LensDataSource(ClipIdentity identity,
         std::optional<RecordingFormatDatabase::RecordingFormat> manualRecordingFormat,
         std::shared_ptr<const FrameRequest> request);
 

@@ -1,6 +1,6 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Mapping/MappingListing.h"
+#include "Run/MappingListing.h"
 
 #include <cmath>
 #include <cstdio>

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "Image/FrameGeometry.h"
+#include "Common/FrameGeometry.h"
 
 namespace LensCorrect
 {

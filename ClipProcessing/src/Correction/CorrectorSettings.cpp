@@ -1,6 +1,6 @@
 // Copyright (c) 2026 The Lens Correction Authors
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Correction/ClipSettings.h"
+#include "Correction/CorrectorSettings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -104,6 +104,16 @@ LensSettings lensSettings(const Corrections& corrections, const LensDataSettings
     settings.sizeWithoutOverscan = recording.sizeWithoutOverscan;
     settings.extraction = recording.extraction;
     return settings;
+}
+
+ClipIdentity clipIdentity(const RunSettings& settings)
+{
+    return clipIdentity(settings, settings, settings.input);
+}
+
+LensSettings lensSettings(const RunSettings& settings)
+{
+    return lensSettings(settings, settings, settings, settings, settings.input);
 }
 
 } // namespace LensCorrect
