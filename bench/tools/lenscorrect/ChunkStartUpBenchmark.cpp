@@ -23,6 +23,7 @@
 #include "Run/ClipRun.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestCorrectionFile.h"
+#include "ZoomLensData.h"
 
 namespace
 {
@@ -33,28 +34,12 @@ using Clock = std::chrono::steady_clock;
 constexpr int takeFrames = 2000;
 constexpr int firstFrame = 1001;
 
-TestSupport::TemporaryDirectory& directory()
-{
-    static TestSupport::TemporaryDirectory instance;
-    return instance;
-}
+using BenchmarkClip::directory;
 
 const std::string& correctionFilePath()
 {
-    static const std::string path = []
-    {
-        TestSupport::TestCorrectionFile file;
-        file.videoFileName = "A001C001.mov";
-        file.clipDurationFrames = takeFrames;
-        for (uint32_t number = 0; number < takeFrames; ++number)
-        {
-            const float step = float(number % 50) * 0.1f;
-            file.frames.push_back(
-                { number, { 100.0f, 97.0f - step, 90.0f, 78.0f, 68.0f, 55.0f + step },
-                    { 0.0f, -2.0f, -8.0f - step, -18.0f, -26.0f, -38.0f + step }, "" });
-        }
-        return directory().writeFile("A001C001.tlcf", file.text());
-    }();
+    static const std::string path = BenchmarkClip::writeZoomLensData(
+        takeFrames, takeFrames, [](uint32_t number) { return float(number % 50) * 0.1f; });
     return path;
 }
 

@@ -28,6 +28,7 @@
 
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestCorrectionFile.h"
+#include "ZoomLensData.h"
 
 extern char** environ;
 
@@ -52,28 +53,13 @@ struct Usage
     double faults = 0.0;
 };
 
-TestSupport::TemporaryDirectory& directory()
-{
-    static TestSupport::TemporaryDirectory instance;
-    return instance;
-}
+using BenchmarkClip::directory;
 
 /// Lens data for every frame: a zoom, so that each frame has its own shading and distortion.
 const std::string& correctionFilePath()
 {
-    static const std::string path = []
-    {
-        TestSupport::TestCorrectionFile file;
-        file.videoFileName = "A001C001.mov";
-        for (uint32_t number = 0; number < 8; ++number)
-        {
-            const float step = float(number);
-            file.frames.push_back(
-                { number, { 100.0f, 97.0f - step, 90.0f, 78.0f, 68.0f, 55.0f + step },
-                    { 0.0f, -2.0f, -8.0f - step, -18.0f, -26.0f, -38.0f + step }, "" });
-        }
-        return directory().writeFile("A001C001.tlcf", file.text());
-    }();
+    static const std::string path
+        = BenchmarkClip::writeZoomLensData(8, 100, [](uint32_t number) { return float(number); });
     return path;
 }
 

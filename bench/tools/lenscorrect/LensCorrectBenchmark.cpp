@@ -35,6 +35,7 @@
 #include "Run/ClipRun.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestCorrectionFile.h"
+#include "ZoomLensData.h"
 
 namespace
 {
@@ -58,28 +59,13 @@ const Format formats[]
 const std::pair<const char*, Size> sizes[]
     = { { "1080p", { 1920, 1080 } }, { "2160p", { 3840, 2160 } } };
 
-TestSupport::TemporaryDirectory& directory()
-{
-    static TestSupport::TemporaryDirectory instance;
-    return instance;
-}
+using BenchmarkClip::directory;
 
 /// The lens data of a zoom over the clip: shading and distortion change from frame to frame.
 const std::string& correctionFilePath()
 {
-    static const std::string path = []
-    {
-        TestSupport::TestCorrectionFile file;
-        file.videoFileName = "A001C001.mov";
-        for (uint32_t number = 0; number < frameCount; ++number)
-        {
-            const float step = float(number);
-            file.frames.push_back(
-                { number, { 100.0f, 97.0f - step, 90.0f, 78.0f, 68.0f, 55.0f + step },
-                    { 0.0f, -2.0f, -8.0f - step, -18.0f, -26.0f, -38.0f + step }, "" });
-        }
-        return directory().writeFile("A001C001.tlcf", file.text());
-    }();
+    static const std::string path = BenchmarkClip::writeZoomLensData(
+        frameCount, 100, [](uint32_t number) { return float(number); });
     return path;
 }
 

@@ -1,3 +1,0 @@
-target_sources(ClipProcessing PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/Extraction.cpp
-)
