@@ -20,7 +20,7 @@ class ChannelLayout
 public:
     /// `alphaChannel`: the index of the alpha channel; outside 0 to channels - 1: none.
     ChannelLayout(int channels, int alphaChannel);
-    /// The spec's channels and alpha channel.
+    /// The channels and alpha channel of an image's header.
     explicit ChannelLayout(const OIIO::ImageSpec& spec);
 
     int channels() const { return channelCount; }
